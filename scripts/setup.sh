@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Installs, through apt-get, the Debian packages that building and testing
+# Velmorin need and that are not installed yet. Safe to run any number of times.
+set -euo pipefail
+
+packages=(
+  cmake ninja-build g++ pkg-config     # build
+  clang libclang-rt-14-dev             # libFuzzer targets
+  libgtest-dev                         # unit tests
+  libassimp-dev imagemagick            # independent readers the tests compare with
+)
+
+missing=()
+for package in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "ok installed" || missing+=("$package")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=""
+[ "$(id -u)" -ne 0 ] && sudo="sudo"
+echo "Installing: ${missing[*]}"
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

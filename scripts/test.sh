@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Everything CI runs: set-up, the real test corpus, the whole suite in a normal
+# build and in a sanitizer build, and the fuzzers.
+set -euo pipefail
+top="$(cd "$(dirname "$0")/.." && pwd)"
+"$top/scripts/setup.sh"
+export VELMORIN_CORPUS_DIR="$("$top/scripts/fetch-corpus.sh")"
+export VELMORIN_REQUIRE_CORPUS=1
+
+run_suite() {
+  local folder="$1"
+  shift
+  "$top/scripts/build.sh" "$folder" "$@"
+  ctest --test-dir "$folder" --output-on-failure --parallel 2
+}
+
+echo "== normal build"
+run_suite "$top/build/release"
+echo "== AddressSanitizer and UndefinedBehaviorSanitizer build"
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  run_suite "$top/build/sanitize" -DVELMORIN_SANITIZE=ON
+echo "== fuzzing"
+"$top/scripts/fuzz.sh"
+echo "All tests passed."

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <cstdint>
+
+// Little-endian fields assembled byte by byte: independent of host order and
+// of the alignment of the bytes.
+inline uint16_t ReadLe16(const unsigned char* bytes) {
+    return uint16_t(bytes[0] | bytes[1] << 8);
+}
+
+inline int32_t ReadLe32(const unsigned char* bytes) {
+    return int32_t(uint32_t(bytes[0]) | uint32_t(bytes[1]) << 8 | uint32_t(bytes[2]) << 16 |
+                   uint32_t(bytes[3]) << 24);
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <cstdint>
+
+#include "../state/md2_model.h"
+
+// Reads an MD2 file into `model`. Returns 1 on success, 0 on failure; after a
+// failure `model->loaded` is 0 and no buffer is held. A file is accepted only
+// when everything drawing will read lies inside it.
+int LoadMD2(const char* path, Md2Model* model);
+
+// Frees the model's buffers and marks it unloaded.
+void ReleaseModel(Md2Model* model);
+
+// One triangle strip or fan of the GL command list.
+struct Md2Command {
+    int32_t isFan;
+    int32_t vertexCount;
+    const int32_t* vertexWords;  // vertexCount records of s, t, vertex index
+};
+
+// A vertex in viewer space (Y up), with its texture coordinates.
+struct Md2Vertex {
+    float x, y, z, s, t;
+};
+
+// Reads the command at word `*cursor` and steps the cursor past it. Returns 0
+// at the end of the list: a 0 count word, or a command that would not fit
+// inside numGlCommands (which a loaded model never has).
+int NextMd2Command(const Md2Model& model, int32_t* cursor, Md2Command* command);
+
+// Start of frame `index`; the caller keeps 0 <= index < numFrames.
+const unsigned char* Md2FrameData(const Md2Model& model, int32_t index);
+
+// Decodes vertex `n` of a command against a frame: model (x, y, z) becomes
+// viewer (x, z, -y), each coordinate computed in double and rounded once.
+Md2Vertex DecodeMd2Vertex(const unsigned char* frame, const Md2Command& command, int32_t n);
+
+// Copies the frame's 16-byte name field and terminates it, so a name that
+// fills all 16 bytes stays bounded.
+void CopyMd2FrameName(const unsigned char* frame, char name[17]);

@@ -1,0 +1,99 @@
+#include "screenshot_files.h"
+
+#include <filesystem>
+#include <system_error>
+
+namespace {
+
+const int kBmpHeadersSize = 54;
+const int kTgaMaxSide = 65535;
+
+bool HasPixels(const RgbImage& image) {
+    return image.width > 0 && image.height > 0 && image.pixels;
+}
+
+// One row of pixels as B, G, R.
+void WriteRowBgr(const unsigned char* row, int32_t width, FILE* stream) {
+    for (int32_t column = 0; column < width; column++, row += 3) {
+        std::putc(row[2], stream);
+        std::putc(row[1], stream);
+        std::putc(row[0], stream);
+    }
+}
+
+// Writes all rows, then `padding` zero bytes after each; stops at the first
+// failed write (the stream's error flag is sticky).
+void WritePixels(const RgbImage& image, int padding, FILE* stream) {
+    const unsigned char* row = image.pixels;
+    for (int32_t r = 0; r < image.height && !std::ferror(stream); r++) {
+        WriteRowBgr(row, image.width, stream);
+        for (int p = 0; p < padding; p++) std::putc(0, stream);
+        row += 3 * size_t(image.width);
+    }
+}
+
+// Closes the stream; on any write or close failure removes the partial file,
+// unless the path names something other than a regular file (a device).
+int FinishFile(FILE* stream, const char* path) {
+    const bool written = !std::ferror(stream);
+    const bool closed = std::fclose(stream) == 0;
+    if (written && closed) return 1;
+    std::error_code error;
+    if (std::filesystem::is_regular_file(path, error)) std::remove(path);
+    return 0;
+}
+
+}  // namespace
+
+void WriteWord(uint32_t value, FILE* stream) {
+    std::putc(value & 0xFF, stream);
+    std::putc((value >> 8) & 0xFF, stream);
+}
+
+void WriteDword(uint32_t value, FILE* stream) {
+    WriteWord(value & 0xFFFF, stream);
+    WriteWord(value >> 16, stream);
+}
+
+int WriteBMP(const char* path, RgbImage image) {
+    if (!HasPixels(image)) return 0;
+    const int64_t rowBytes = 3 * int64_t{image.width};
+    const int padding = int((4 - rowBytes % 4) % 4);
+    const int64_t dataSize = image.height * (rowBytes + padding);
+    if (kBmpHeadersSize + dataSize > int64_t{UINT32_MAX}) return 0;
+
+    FILE* stream = std::fopen(path, "wb");
+    if (!stream) return 0;
+    WriteWord(0x4D42, stream);  // "BM"
+    WriteDword(uint32_t(kBmpHeadersSize + dataSize), stream);
+    WriteWord(0, stream);
+    WriteWord(0, stream);
+    WriteDword(kBmpHeadersSize, stream);
+    WriteDword(40, stream);  // info header size
+    WriteDword(uint32_t(image.width), stream);
+    WriteDword(uint32_t(image.height), stream);  // positive: bottom row first
+    WriteWord(1, stream);                        // planes
+    WriteWord(24, stream);                       // bits per pixel
+    WriteDword(0, stream);                       // no compression
+    WriteDword(uint32_t(dataSize), stream);
+    for (int unused = 0; unused < 4; unused++) WriteDword(0, stream);  // resolution, colours
+    WritePixels(image, padding, stream);
+    return FinishFile(stream, path);
+}
+
+int WriteTGA(const char* path, RgbImage image) {
+    if (!HasPixels(image) || image.width > kTgaMaxSide || image.height > kTgaMaxSide) return 0;
+
+    FILE* stream = std::fopen(path, "wb");
+    if (!stream) return 0;
+    std::putc(0, stream);  // no image identifier
+    std::putc(0, stream);  // no colour map
+    std::putc(2, stream);  // uncompressed true-colour
+    for (int unused = 0; unused < 9; unused++) std::putc(0, stream);  // colour map, origin
+    WriteWord(uint32_t(image.width), stream);
+    WriteWord(uint32_t(image.height), stream);
+    std::putc(24, stream);  // bits per pixel
+    std::putc(0, stream);   // no alpha, origin bottom left
+    WritePixels(image, 0, stream);
+    return FinishFile(stream, path);
+}

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+
+#include "../state/rgb_image.h"
+
+// Both writers take an image whose first row is the bottom of the picture and
+// return 1 when the whole file was written, 0 otherwise (nothing is left
+// behind then). They refuse an image whose size their header cannot hold.
+int WriteBMP(const char* path, RgbImage image);
+int WriteTGA(const char* path, RgbImage image);
+
+// Little-endian fields.
+void WriteWord(uint32_t value, FILE* stream);
+void WriteDword(uint32_t value, FILE* stream);

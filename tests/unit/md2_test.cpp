@@ -1,0 +1,131 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "../../src/formats/md2.h"
+#include "../fixtures/crafted_files.h"
+#include "../fixtures/temp_files.h"
+
+namespace {
+
+// Walks every frame's command list as drawing does; the sanitizers catch a
+// read outside the buffers. Returns the number of vertices decoded.
+int64_t DrawEveryFrame(const Md2Model& model) {
+    int64_t vertices = 0;
+    for (int32_t f = 0; f < model.numFrames; f++) {
+        const unsigned char* frame = Md2FrameData(model, f);
+        char name[17];
+        CopyMd2FrameName(frame, name);
+        int32_t cursor = 0;
+        Md2Command command;
+        while (NextMd2Command(model, &cursor, &command))
+            for (int32_t n = 0; n < command.vertexCount; n++, vertices++)
+                DecodeMd2Vertex(frame, command, n);
+    }
+    return vertices;
+}
+
+Md2Model ModelWithSkin() {
+    Md2Model model{};
+    std::strcpy(model.skinPath, "skin.pcx");
+    model.textureLoaded = 1;
+    return model;
+}
+
+}  // namespace
+
+TEST(Md2Loading, EachCraftedFileIsLoadedOrRefusedCleanly) {
+    const int openBefore = OpenFileCount();
+    for (const CraftedFile& row : CraftedMd2Files()) {
+        SCOPED_TRACE(row.name);
+        Md2Model model = ModelWithSkin();
+        ASSERT_EQ(LoadMD2(WriteTempFile("row.md2", row.bytes).c_str(), &model), row.expected);
+        EXPECT_EQ(model.loaded, row.expected);
+        EXPECT_STREQ(model.skinPath, "skin.pcx");
+        EXPECT_EQ(model.textureLoaded, 1);
+        if (row.expected) {
+            DrawEveryFrame(model);
+            ReleaseModel(&model);
+        }
+        EXPECT_EQ(model.glCommands, nullptr);
+        EXPECT_EQ(model.frames, nullptr);
+    }
+    EXPECT_EQ(OpenFileCount(), openBefore);
+    Md2Model model{};
+    EXPECT_EQ(LoadMD2(TempPath("missing.md2").c_str(), &model), 0);
+}
+
+TEST(Md2Loading, CommandsDecodeFramesIntoViewerSpace) {
+    Md2Parts parts;
+    parts.frameNames = {"run1", "abcdefghijklmnop"};
+    parts.commands = CommandWords({0, 1, 2});
+    const std::vector<int32_t> fan = CommandWords({2, 1}, true);
+    parts.commands.insert(parts.commands.end(), fan.begin(), fan.end());
+    parts.commands.push_back(0);
+    Md2Model model{};
+    ASSERT_EQ(LoadMD2(WriteTempFile("two-frames.md2", BuildMd2(parts)).c_str(), &model), 1);
+    EXPECT_EQ(model.numFrames, 2);
+    EXPECT_EQ(model.frameSize, 52);
+    EXPECT_EQ(model.numGlCommands, 18);
+
+    char name[17];
+    CopyMd2FrameName(Md2FrameData(model, 0), name);
+    EXPECT_STREQ(name, "run1");
+    const unsigned char* frame = Md2FrameData(model, 1);
+    CopyMd2FrameName(frame, name);
+    EXPECT_STREQ(name, "abcdefghijklmnop");
+
+    int32_t cursor = 0;
+    Md2Command command;
+    ASSERT_EQ(NextMd2Command(model, &cursor, &command), 1);
+    EXPECT_EQ(command.isFan, 0);
+    EXPECT_EQ(command.vertexCount, 3);
+    ASSERT_EQ(NextMd2Command(model, &cursor, &command), 1);
+    EXPECT_EQ(command.isFan, 1);
+    ASSERT_EQ(command.vertexCount, 2);
+    // Frame 1, vertex 2 is stored as (3, 5, 8): model (2.5, -0.75, 19) drawn
+    // at (x, z, -y). Its texture coordinates are the command's first pair.
+    const Md2Vertex v = DecodeMd2Vertex(frame, command, 0);
+    EXPECT_EQ(v.x, 2.5f);
+    EXPECT_EQ(v.y, 19.0f);
+    EXPECT_EQ(v.z, 0.75f);
+    EXPECT_EQ(v.s, 0.0f);
+    EXPECT_EQ(v.t, 1.0f);
+    EXPECT_EQ(DecodeMd2Vertex(frame, command, 1).s, 0.125f);
+    EXPECT_EQ(NextMd2Command(model, &cursor, &command), 0);
+
+    // The walk stays inside numGlCommands even if the list in memory does not end.
+    model.numGlCommands = 9;
+    cursor = 0;
+    EXPECT_EQ(NextMd2Command(model, &cursor, &command), 0);
+    model.numGlCommands = 18;
+    ReleaseModel(&model);
+}
+
+TEST(Md2Loading, LongCommandsStayWhole) {
+    for (const CraftedFile& row : CraftedMd2Files()) {
+        if (row.name != "fan-of-100") continue;
+        Md2Model model{};
+        ASSERT_EQ(LoadMD2(WriteTempFile("fan.md2", row.bytes).c_str(), &model), 1);
+        int32_t cursor = 0;
+        Md2Command command;
+        ASSERT_EQ(NextMd2Command(model, &cursor, &command), 1);
+        EXPECT_EQ(command.isFan, 1);
+        EXPECT_EQ(command.vertexCount, 100);
+        EXPECT_EQ(DrawEveryFrame(model), 100);
+        ReleaseModel(&model);
+    }
+}
+
+TEST(Md2Loading, AFailedLoadAfterAGoodOneLeavesNoModel) {
+    Md2Model model = ModelWithSkin();
+    ASSERT_EQ(LoadMD2(WriteTempFile("good.md2", MinimalMd2()).c_str(), &model), 1);
+    ReleaseModel(&model);
+    EXPECT_EQ(model.loaded, 0);
+    Bytes bad = MinimalMd2();
+    PatchLe32(bad, kMd2NumFrames, 0);
+    EXPECT_EQ(LoadMD2(WriteTempFile("bad.md2", bad).c_str(), &model), 0);
+    EXPECT_EQ(model.loaded, 0);
+    EXPECT_EQ(model.frames, nullptr);
+    EXPECT_STREQ(model.skinPath, "skin.pcx");
+}
