@@ -17,7 +17,7 @@ mkdir -p "$out/findings"
 for kind in md2 pcx; do
   cp "$corpus/$kind/"* "$out/seeds/$kind/" 2>/dev/null || true
   mkdir -p "$out/work/$kind"
-  echo "Fuzzing LoadMD2/LoadPCX ($kind) for $seconds s"
+  echo "Fuzzing the $kind loader for $seconds s"
   "$out/tests/fuzz_$kind" "$out/work/$kind" "$out/seeds/$kind" \
     -dict="$top/tests/fuzz/$kind.dict" -max_total_time="$seconds" -timeout=5 -rss_limit_mb=2048 \
     -max_len=1048576 -artifact_prefix="$out/findings/$kind-" -print_final_stats=1 \
