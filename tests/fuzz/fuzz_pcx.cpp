@@ -1,22 +1,14 @@
 // libFuzzer target: decode a skin, then write it as BMP and TGA.
-#include <unistd.h>
-
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
-#include <string>
 
+#include "../fixtures/temp_files.h"
 #include "formats/pcx.h"
 #include "formats/screenshot_files.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const std::string base = "/tmp/velmorin-fuzz-" + std::to_string(getpid());
-    static const std::string input = base + ".pcx", bmp = base + ".bmp", tga = base + ".tga";
-    FILE* file = std::fopen(input.c_str(), "wb");
-    if (!file) return 0;
-    std::fwrite(data, 1, size, file);
-    std::fclose(file);
-
+    static const std::string bmp = TempPath("output.bmp"), tga = TempPath("output.tga");
+    const std::string input = WriteTempFile("input.pcx", Bytes(data, data + size));
     RgbImage image{};
     if (LoadPCX(input.c_str(), &image)) {
         // Writing runs the same code for every size; skipping huge images

@@ -14,6 +14,7 @@
 #include "../../src/formats/md2.h"
 #include "../../src/formats/pcx.h"
 #include "../../src/formats/screenshot_files.h"
+#include "../fixtures/md2_walk.h"
 #include "../fixtures/temp_files.h"
 
 namespace fs = std::filesystem;
@@ -110,13 +111,7 @@ TEST(RealModels, OneBitFlipsAreLoadedOrRefusedWithoutStrayReads) {
             Md2Model model{};
             if (LoadMD2(WriteTempFile("flipped.md2", flipped).c_str(), &model)) {
                 loaded++;
-                for (int32_t f = 0; f < model.numFrames; f++) {
-                    int32_t cursor = 0;
-                    Md2Command command;
-                    while (NextMd2Command(model, &cursor, &command))
-                        for (int32_t n = 0; n < command.vertexCount; n++)
-                            DecodeMd2Vertex(Md2FrameData(model, f), command, n);
-                }
+                DrawEveryFrame(model);
                 ReleaseModel(&model);
             } else {
                 refused++;

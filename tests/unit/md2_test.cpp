@@ -4,26 +4,10 @@
 
 #include "../../src/formats/md2.h"
 #include "../fixtures/crafted_files.h"
+#include "../fixtures/md2_walk.h"
 #include "../fixtures/temp_files.h"
 
 namespace {
-
-// Walks every frame's command list as drawing does; the sanitizers catch a
-// read outside the buffers. Returns the number of vertices decoded.
-int64_t DrawEveryFrame(const Md2Model& model) {
-    int64_t vertices = 0;
-    for (int32_t f = 0; f < model.numFrames; f++) {
-        const unsigned char* frame = Md2FrameData(model, f);
-        char name[17];
-        CopyMd2FrameName(frame, name);
-        int32_t cursor = 0;
-        Md2Command command;
-        while (NextMd2Command(model, &cursor, &command))
-            for (int32_t n = 0; n < command.vertexCount; n++, vertices++)
-                DecodeMd2Vertex(frame, command, n);
-    }
-    return vertices;
-}
 
 Md2Model ModelWithSkin() {
     Md2Model model{};

@@ -81,7 +81,13 @@ TEST(ScreenshotFiles, FailedWritesReturnZeroAndLeaveNothing) {
     Bytes pixels = Gradient(4, 4);
     const RgbImage image = {4, 4, pixels.data()};
     const std::string notAFolder = WriteTempFile("plain-file", {1});
-    for (const std::string& path : {TempPath("missing/shot.bmp"), notAFolder + "/shot.bmp"}) {
+    std::vector<std::string> paths = {TempPath("missing/shot.bmp"), notAFolder + "/shot.bmp"};
+    if (geteuid() != 0) {  // root writes into read-only folders
+        std::filesystem::create_directory(TempPath("read-only"));
+        chmod(TempPath("read-only").c_str(), 0555);
+        paths.push_back(TempPath("read-only/shot.bmp"));
+    }
+    for (const std::string& path : paths) {
         EXPECT_EQ(WriteBMP(path.c_str(), image), 0);
         EXPECT_EQ(WriteTGA(path.c_str(), image), 0);
     }
