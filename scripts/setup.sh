@@ -8,6 +8,7 @@ packages=(
   clang libclang-rt-14-dev             # libFuzzer targets
   libgtest-dev                         # unit tests
   libassimp-dev imagemagick            # independent readers the tests compare with
+  libegl-dev libgl-dev libglu1-mesa-dev libegl-mesa0 libgl1-mesa-dri  # GL, headless through EGL
 )
 
 missing=()

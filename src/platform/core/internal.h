@@ -1,0 +1,147 @@
+#pragma once
+
+// The core's records. The handle types of windows.h point at these.
+
+#include <commctrl.h>
+#include <commdlg.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <deque>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "backend.h"
+#include "resource_script.h"
+
+struct MenuItem {
+    std::string text;
+    UINT id = 0;
+    UINT type = 0;
+    UINT state = 0;
+    HMENU popup = nullptr;
+};
+
+struct HMENU__ {
+    std::vector<MenuItem> items;
+};
+
+struct HACCEL__ {
+    std::vector<ACCEL> entries;
+};
+
+struct HICON__ {
+    int resourceId;  // 0 for the system's stock icon and cursor
+    std::vector<unsigned char> file;
+};
+
+struct HINSTANCE__ {
+    int unused;
+};
+
+struct HDC__ {
+    HWND window;
+    int pixelFormat;
+};
+
+struct HGLRC__ {
+    void* context;
+    HWND window;  // the window it was made current on last
+};
+
+struct StatusPart {
+    int rightEdge;
+    std::string text;
+};
+
+struct ToolbarState {
+    size_t buttonStructSize = 0;
+    int bitmapId = 0;
+    int imageCount = 0;
+    std::vector<TBBUTTON> buttons;
+    int pressed = -1;
+};
+
+struct HWND__ {
+    std::string className;
+    WNDPROC proc = nullptr;
+    DLGPROC dialogProc = nullptr;
+    HWND parent = nullptr;
+    std::vector<HWND> children;
+    int id = 0;
+    DWORD style = 0;
+    DWORD exStyle = 0;
+    std::string text;
+    RECT rect = {};  // in the parent's client coordinates; top-level windows: the screen's
+    HMENU menu = nullptr;
+    bool visible = false;
+    bool invalid = false;
+    bool destroyed = false;
+    HDC__ dc = {};
+    std::vector<StatusPart> statusParts;
+    ToolbarState toolbar;
+    Modal* modal = nullptr;  // a template dialog's modal loop
+    void* backendData = nullptr;
+};
+
+// The frame a top-level window's client area lies in, as Windows 10 draws it
+// at 96 dpi: resize borders, caption and menu bar.
+const int kFrameBorder = 8;
+const int kCaptionHeight = 23;
+const int kMenuBarHeight = 20;
+const int kStatusBarHeight = 20;
+const int kToolbarHeight = 26;
+const int kToolbarButtonWidth = 23;
+const int kToolbarButtonHeight = 22;
+
+// Modifier keys of input events, for GetKeyState and the MK_* flags.
+const unsigned kAltKey = 1, kShiftKey = 2, kControlKey = 4;
+
+// Windows (window.cpp).
+HWND LiveWindow(HWND window);    // null unless a window that exists
+std::vector<HWND> AllWindows();  // in creation order
+bool IsTopLevel(HWND window);
+RECT FrameInsetsFor(DWORD style, bool hasMenu);  // a top-level window's frame around its client area
+RECT ClientRectOf(HWND window);                  // left = top = 0
+POINT ClientToScreenPoint(HWND window, POINT point);
+HWND WindowAtScreenPoint(POINT point);
+bool PaintIsDue(HWND window);
+void NotifyChanged(HWND window);
+
+// The queue, timers and input (messages.cpp). Backends report input with
+// the Input* functions.
+bool RetrieveMessage(MSG* message, bool wait);  // false when nothing is ready and !wait
+int64_t MillisecondsToNextTimer();              // -1 when no timer is set
+void KillTimersOf(HWND window);
+void InputKey(int virtualKey, bool down, unsigned modifiers);
+void InputMouseButton(unsigned button, bool down);  // MK_LBUTTON, MK_RBUTTON or MK_MBUTTON
+void InputCursorMoved(POINT screen);
+
+// Modal loops (modal.cpp).
+void RunModal(Modal* modal);
+Modal* CurrentModal();
+std::vector<std::pair<std::string, std::string>> FilterPairs(LPCSTR filter);  // description, pattern
+
+// Resources, menus and accelerators (resources.cpp).
+HINSTANCE ModuleInstance();
+const ResourceTable& Resources();
+void UseResources(const ResourceBundle* bundle);  // null: the embedded bundle
+HMENU LoadMenuResource(int id);
+const MenuItem* MenuItemById(HMENU menu, UINT id);
+
+// Built-in window classes (controls.cpp, modal.cpp).
+LRESULT CALLBACK StatusBarProc(HWND, UINT, WPARAM, LPARAM);
+LRESULT CALLBACK ToolbarProc(HWND, UINT, WPARAM, LPARAM);
+LRESULT CALLBACK DialogFrameProc(HWND, UINT, WPARAM, LPARAM);
+LRESULT CALLBACK ButtonProc(HWND, UINT, WPARAM, LPARAM);
+RECT ToolbarButtonRect(HWND toolbar, int index);  // in the toolbar's client area
+
+// Forgets every window, class, message, timer, context and loaded resource,
+// as if the process had just started (tests run many programs in one process).
+void ResetPlatformCore();
+void ResetWindows();
+void ResetMessages();
+void ResetModals();
+void ResetResources();
+void ResetContexts();

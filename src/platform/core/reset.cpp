@@ -1,0 +1,10 @@
+#include "internal.h"
+
+void ResetPlatformCore() {
+    ResetContexts();
+    ResetWindows();
+    ResetMessages();
+    ResetModals();
+    ResetResources();
+    SetLastError(0);
+}

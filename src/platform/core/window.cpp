@@ -1,0 +1,284 @@
+// Window classes and windows: creation with its messages, geometry, text,
+// visibility and destruction.
+#include <cstring>
+#include <map>
+
+#include "internal.h"
+
+namespace {
+
+struct WindowClass {
+    WNDPROC proc;
+    int menuId;  // 0: none
+};
+
+std::map<std::string, WindowClass> classes;
+std::vector<std::unique_ptr<HWND__>> windows;  // destroyed ones stay until Reset, so stale handles never dangle
+
+const std::map<std::string, WNDPROC> kBuiltinClasses = {
+    {STATUSCLASSNAMEA, StatusBarProc}, {TOOLBARCLASSNAMEA, ToolbarProc},
+    {"#32770", DialogFrameProc},      {"Button", ButtonProc},
+    {"Edit", DefWindowProcA},          {"Static", DefWindowProcA},
+};
+
+bool IsShown(HWND window) {
+    for (HWND w = window; w; w = w->parent)
+        if (!w->visible) return false;
+    return true;
+}
+
+void DestroyTree(HWND window) {
+    SendMessageA(window, WM_DESTROY, 0, 0);
+    for (HWND child : std::vector<HWND>(window->children))
+        if (!child->destroyed) DestroyTree(child);
+    window->destroyed = true;
+    window->visible = false;
+    KillTimersOf(window);
+    platformBackend.windowDestroyed(window);
+}
+
+}  // namespace
+
+HWND LiveWindow(HWND window) {
+    if (!window) return nullptr;
+    for (const auto& w : windows)
+        if (w.get() == window) return w->destroyed ? nullptr : window;
+    return nullptr;
+}
+
+std::vector<HWND> AllWindows() {
+    std::vector<HWND> live;
+    for (const auto& w : windows)
+        if (!w->destroyed) live.push_back(w.get());
+    return live;
+}
+
+bool IsTopLevel(HWND window) { return !(window->style & WS_CHILD); }
+
+RECT FrameInsetsFor(DWORD style, bool hasMenu) {
+    if ((style & WS_CHILD) || (style & WS_CAPTION) != WS_CAPTION) return RECT{0, 0, 0, 0};
+    const LONG border = (style & WS_THICKFRAME) ? kFrameBorder : 3;
+    return RECT{border, border + kCaptionHeight + (hasMenu ? kMenuBarHeight : 0), border, border};
+}
+
+RECT ClientRectOf(HWND window) {
+    const RECT insets = FrameInsetsFor(window->style, window->menu);
+    const LONG width = window->rect.right - window->rect.left - insets.left - insets.right;
+    const LONG height = window->rect.bottom - window->rect.top - insets.top - insets.bottom;
+    return RECT{0, 0, width > 0 ? width : 0, height > 0 ? height : 0};
+}
+
+POINT ClientToScreenPoint(HWND window, POINT point) {
+    for (HWND w = window; w; w = w->parent) {
+        const RECT insets = FrameInsetsFor(w->style, w->menu);
+        point.x += w->rect.left + insets.left;
+        point.y += w->rect.top + insets.top;
+    }
+    return point;
+}
+
+bool PaintIsDue(HWND window) { return window->invalid && IsShown(window); }
+
+HWND WindowAtScreenPoint(POINT point) {
+    HWND found = nullptr;
+    // Later windows lie above earlier ones; children above their parents.
+    for (HWND w : AllWindows()) {
+        if (!IsShown(w)) continue;
+        const POINT origin = ClientToScreenPoint(w, POINT{0, 0});
+        const RECT client = ClientRectOf(w);
+        if (point.x >= origin.x && point.x < origin.x + client.right && point.y >= origin.y &&
+            point.y < origin.y + client.bottom)
+            found = w;
+    }
+    return found;
+}
+
+void NotifyChanged(HWND window) { platformBackend.windowChanged(window); }
+
+void ResetWindows() {
+    for (const auto& w : windows)
+        if (!w->destroyed) platformBackend.windowDestroyed(w.get());
+    windows.clear();
+    classes.clear();
+}
+
+ATOM WINAPI RegisterClassA(const WNDCLASSA* wc) {
+    if (!wc || !wc->lpszClassName || !wc->lpfnWndProc) return 0;
+    if (classes.count(wc->lpszClassName) || kBuiltinClasses.count(wc->lpszClassName)) {
+        SetLastError(1410);  // ERROR_CLASS_ALREADY_EXISTS
+        return 0;
+    }
+    const int menuId = wc->lpszMenuName && IS_INTRESOURCE(wc->lpszMenuName) ? LOWORD(wc->lpszMenuName) : 0;
+    classes[wc->lpszClassName] = WindowClass{wc->lpfnWndProc, menuId};
+    return ATOM(0xC000 + classes.size());
+}
+
+HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y,
+                            int width, int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param) {
+    WNDPROC proc = nullptr;
+    int classMenu = 0;
+    if (className && classes.count(className)) {
+        proc = classes[className].proc;
+        classMenu = classes[className].menuId;
+    } else if (className && kBuiltinClasses.count(className)) {
+        proc = kBuiltinClasses.at(className);
+    } else {
+        SetLastError(1407);  // ERROR_CANNOT_FIND_WND_CLASS
+        return nullptr;
+    }
+    if ((style & WS_CHILD) && !LiveWindow(parent)) {
+        SetLastError(1406);  // ERROR_TLW_WITH_WSCHILD
+        return nullptr;
+    }
+
+    windows.push_back(std::make_unique<HWND__>());
+    HWND window = windows.back().get();
+    window->className = className;
+    window->proc = proc;
+    window->parent = LiveWindow(parent);
+    window->style = style;
+    window->exStyle = exStyle;
+    window->text = windowName ? windowName : "";
+    if (style & WS_CHILD) window->id = int(intptr_t(menu));
+    else window->menu = menu ? menu : (classMenu ? LoadMenuResource(classMenu) : nullptr);
+    if (x == CW_USEDEFAULT) x = y = 0;
+    if (width == CW_USEDEFAULT) width = 640, height = 480;
+    window->rect = RECT{x, y, x + width, y + height};
+    if (window->parent) window->parent->children.push_back(window);
+    NotifyChanged(window);
+
+    CREATESTRUCTA create = {param, instance, menu, parent, height, width, y, x, LONG(style), windowName,
+                            className, exStyle};
+    if (SendMessageA(window, WM_CREATE, 0, LPARAM(&create)) == -1) {
+        DestroyWindow(window);
+        return nullptr;
+    }
+    if (!LiveWindow(window)) return nullptr;
+    const RECT client = ClientRectOf(window);
+    SendMessageA(window, WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.right, client.bottom));
+    if ((style & WS_VISIBLE) && LiveWindow(window)) {
+        window->visible = true;
+        window->invalid = true;
+        NotifyChanged(window);
+    }
+    return LiveWindow(window);
+}
+
+BOOL WINAPI DestroyWindow(HWND window) {
+    if (!LiveWindow(window)) return FALSE;
+    DestroyTree(window);
+    if (window->parent) {
+        auto& siblings = window->parent->children;
+        siblings.erase(std::remove(siblings.begin(), siblings.end(), window), siblings.end());
+    }
+    return TRUE;
+}
+
+BOOL WINAPI MoveWindow(HWND window, int x, int y, int width, int height, BOOL repaint) {
+    if (!LiveWindow(window)) return FALSE;
+    window->rect = RECT{x, y, x + width, y + height};
+    NotifyChanged(window);
+    const RECT client = ClientRectOf(window);
+    SendMessageA(window, WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.right, client.bottom));
+    if (repaint && LiveWindow(window)) window->invalid = true;
+    return TRUE;
+}
+
+BOOL WINAPI ShowWindow(HWND window, int command) {
+    if (!LiveWindow(window)) return FALSE;
+    const BOOL wasVisible = window->visible;
+    window->visible = command != SW_HIDE;
+    if (window->visible) window->invalid = true;
+    NotifyChanged(window);
+    return wasVisible;
+}
+
+BOOL WINAPI UpdateWindow(HWND window) {
+    if (!LiveWindow(window)) return FALSE;
+    if (PaintIsDue(window)) SendMessageA(window, WM_PAINT, 0, 0);
+    return TRUE;
+}
+
+BOOL WINAPI InvalidateRect(HWND window, const RECT*, BOOL) {
+    if (!window) {
+        for (HWND w : AllWindows()) w->invalid = true;
+        return TRUE;
+    }
+    if (!LiveWindow(window)) return FALSE;
+    window->invalid = true;
+    return TRUE;
+}
+
+BOOL WINAPI GetClientRect(HWND window, LPRECT rect) {
+    if (!LiveWindow(window) || !rect) return FALSE;
+    *rect = ClientRectOf(window);
+    return TRUE;
+}
+
+BOOL WINAPI GetWindowRect(HWND window, LPRECT rect) {
+    if (!LiveWindow(window) || !rect) return FALSE;
+    const POINT origin = window->parent ? ClientToScreenPoint(window->parent, POINT{0, 0}) : POINT{0, 0};
+    *rect = RECT{window->rect.left + origin.x, window->rect.top + origin.y, window->rect.right + origin.x,
+                 window->rect.bottom + origin.y};
+    return TRUE;
+}
+
+BOOL WINAPI SetWindowTextA(HWND window, LPCSTR text) {
+    if (!LiveWindow(window)) return FALSE;
+    SendMessageA(window, WM_SETTEXT, 0, LPARAM(text));
+    return TRUE;
+}
+
+int WINAPI GetWindowTextA(HWND window, LPSTR buffer, int size) {
+    if (!LiveWindow(window) || !buffer || size <= 0) return 0;
+    return int(SendMessageA(window, WM_GETTEXT, WPARAM(size), LPARAM(buffer)));
+}
+
+HWND WINAPI GetDlgItem(HWND dialog, int id) {
+    if (!LiveWindow(dialog)) return nullptr;
+    for (HWND child : dialog->children)
+        if (child->id == id && !child->destroyed) return child;
+    return nullptr;
+}
+
+HWND WINAPI GetParent(HWND window) { return LiveWindow(window) ? window->parent : nullptr; }
+
+HMENU WINAPI GetMenu(HWND window) { return LiveWindow(window) ? window->menu : nullptr; }
+
+int WINAPI GetSystemMetrics(int index) {
+    int width = 0, height = 0;
+    platformBackend.screenSize(&width, &height);
+    return index == SM_CXSCREEN ? width : index == SM_CYSCREEN ? height : 0;
+}
+
+LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_PAINT: {
+        PAINTSTRUCT paint;
+        BeginPaint(window, &paint);
+        EndPaint(window, &paint);
+        return 0;
+    }
+    case WM_CLOSE:
+        DestroyWindow(window);
+        return 0;
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_SETTEXT:
+        window->text = lParam ? reinterpret_cast<const char*>(lParam) : "";
+        NotifyChanged(window);
+        return TRUE;
+    case WM_GETTEXT: {
+        char* buffer = reinterpret_cast<char*>(lParam);
+        if (!buffer || wParam == 0) return 0;
+        const size_t count = std::min(window->text.size(), size_t(wParam) - 1);
+        std::memcpy(buffer, window->text.data(), count);
+        buffer[count] = '\0';
+        return LRESULT(count);
+    }
+    case WM_GETTEXTLENGTH:
+        return LRESULT(window->text.size());
+    default:
+        return 0;
+    }
+}
