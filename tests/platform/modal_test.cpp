@@ -45,12 +45,15 @@ TEST_F(Platform, MessageBoxKeepsTimersAndPaintGoingThenRepaintsItsOwner) {
     SetTimer(window, 1, 100, nullptr);
     headless::PumpUntilIdle();
     recorded.clear();
+    InvalidateRect(window, nullptr, FALSE);
     headless::AnswerOk(250);
     EXPECT_EQ(MessageBoxA(nullptr, "Please open a model first", nullptr, MB_OK), IDOK);
-    EXPECT_EQ(RecordedMessages(WM_TIMER).size(), 2u);  // at 100 and 200, while it was open
+    // While it was open: the paint that was due, and ticks at 100 and 200.
+    EXPECT_EQ(RecordedMessages(WM_PAINT).size(), 1u);
+    EXPECT_EQ(RecordedMessages(WM_TIMER).size(), 2u);
     EXPECT_EQ(headless::Now(), 250u);
     headless::PumpUntilIdle();
-    EXPECT_EQ(RecordedMessages(WM_PAINT).size(), 1u);  // for the area it uncovered
+    EXPECT_EQ(RecordedMessages(WM_PAINT).size(), 2u);  // for the area it uncovered
 
     ASSERT_EQ(headless::ShownModals().size(), 1u);
     const headless::ShownModal& shown = headless::ShownModals()[0];
