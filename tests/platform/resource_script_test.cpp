@@ -73,3 +73,19 @@ TEST(ResourceScript, BrokenScriptsAreReportedNotTrusted) {
         EXPECT_NE(ParseResourceScript(bundle).error, "") << script;
     }
 }
+
+TEST(ResourceScript, ClassicMenuItemsTakeOptionsWithOrWithoutCommas) {
+    const ResourceBundle bundle = {
+        "1 MENU BEGIN POPUP \"Options\" BEGIN MENUITEM \"A\", 5 MENUITEM \"B\", 6, CHECKED "
+        "MENUITEM SEPARATOR MENUITEM \"C\", 7 GRAYED END POPUP \"&Help\", HELP BEGIN MENUITEM \"D\", 8 END END",
+        "", "", nullptr, 0};
+    const ResourceTable table = ParseResourceScript(bundle);
+    ASSERT_EQ(table.error, "");
+    const std::vector<MenuTemplateItem>& items = table.menus.at(1).at(0).popup;
+    ASSERT_EQ(items.size(), 4u);
+    EXPECT_EQ(items[0].id, 5u);
+    EXPECT_EQ(items[1].state, UINT(MFS_CHECKED));
+    EXPECT_EQ(items[2].type, UINT(MFT_SEPARATOR));
+    EXPECT_EQ(items[3].state, UINT(MF_GRAYED));
+    EXPECT_EQ(table.menus.at(1).at(1).type, UINT(MFT_RIGHTJUSTIFY));
+}

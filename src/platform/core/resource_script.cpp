@@ -227,11 +227,13 @@ std::vector<MenuTemplateItem> MenuItems(Parser& p, bool extended) {
                 p.Expect(",");
                 item.id = UINT(p.Expression());
             }
-            while (p.AcceptComma() || p.Peek().kind == Token::Name) {
-                const std::string option = p.Next().text;
-                if (option == "CHECKED") item.state |= MFS_CHECKED;
-                else if (option == "GRAYED") item.state |= MF_GRAYED;
-                else if (option == "HELP") item.type |= MFT_RIGHTJUSTIFY;
+            // Options follow, with or without commas: CHECKED, GRAYED, HELP, ...
+            for (;;) {
+                p.AcceptComma();
+                if (p.Accept("CHECKED")) item.state |= MFS_CHECKED;
+                else if (p.Accept("GRAYED")) item.state |= MF_GRAYED;
+                else if (p.Accept("HELP")) item.type |= MFT_RIGHTJUSTIFY;
+                else if (!p.Accept("INACTIVE") && !p.Accept("MENUBARBREAK") && !p.Accept("MENUBREAK")) break;
             }
         }
         if (item.text.empty() && !popup) item.type |= MFT_SEPARATOR;

@@ -329,10 +329,10 @@ Picture ShownPicture(HWND window) {
 
 int SwapCount() { return swapCount; }
 
-int RunWinMain(std::vector<Step> steps) {
+int RunWinMain(std::vector<Step> steps, WinMainFunction winMain) {
     script.assign(std::make_move_iterator(steps.begin()), std::make_move_iterator(steps.end()));
     programRunning = true;
-    const int exitCode = WinMain(ModuleInstance(), nullptr, const_cast<LPSTR>(""), SW_SHOWNORMAL);
+    const int exitCode = winMain(ModuleInstance(), nullptr, const_cast<LPSTR>(""), SW_SHOWNORMAL);
     programRunning = false;
     if (!script.empty()) Problem(std::to_string(script.size()) + " script steps were not run");
     script.clear();

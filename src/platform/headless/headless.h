@@ -93,6 +93,7 @@ int SwapCount();
 // the script runs. A script ends by closing the program; one that runs out
 // first is a problem, and the program is told to quit.
 using Step = std::function<void()>;
-int RunWinMain(std::vector<Step> script);
+using WinMainFunction = int(WINAPI*)(HINSTANCE, HINSTANCE, LPSTR, int);
+int RunWinMain(std::vector<Step> script, WinMainFunction winMain = &WinMain);
 
 }  // namespace headless

@@ -9,7 +9,9 @@
 
 #define WINAPI
 #define CALLBACK
+#ifndef APIENTRY  // GL/gl.h may have defined it first, as empty
 #define APIENTRY
+#endif
 #define WINGDIAPI
 #define CONST const
 
@@ -377,6 +379,11 @@ void WINAPI SetLastError(DWORD dwErrCode);
 
 #ifdef __cplusplus
 }
+#endif
+
+// As in the Windows SDK, the common dialogs come with windows.h.
+#ifndef WIN32_LEAN_AND_MEAN
+#include <commdlg.h>
 #endif
 
 #endif
