@@ -126,7 +126,8 @@ void Apply(OpenModal& open) {
     if (modal->kind == ModalKind::Dialog) {
         if (answer.kind == Answer::Cancel) PressItem(modal->dialog, IDCANCEL);
         for (const DialogStep& step : answer.steps) {
-            if (step.press) PressItem(modal->dialog, step.item);
+            if (step.key) PressKey(step.key);
+            else if (step.press) PressItem(modal->dialog, step.item);
             else SetDlgItemTextA(modal->dialog, step.item, step.text.c_str());
         }
         return;  // the dialog's procedure ends it when it gets the press
@@ -233,6 +234,7 @@ void UseResourceScript(const char* script, const char* headerName, const char* h
 
 DialogStep SetItemText(int item, const std::string& text) { return DialogStep{item, text, false}; }
 DialogStep PressButton(int item) { return DialogStep{item, "", true}; }
+DialogStep PressDialogKey(int virtualKey) { return DialogStep{0, "", false, virtualKey}; }
 
 void AnswerFile(const std::string& path, DWORD filterIndex, unsigned openForMs) {
     QueueAnswer(Answer{Answer::File, path, filterIndex, 0, {}, openForMs});

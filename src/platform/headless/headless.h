@@ -26,11 +26,13 @@ void UseResourceScript(const char* script, const char* headerName, const char* h
 // which timers keep firing.
 struct DialogStep {
     int item;          // a control's id
-    std::string text;  // set as the control's text, unless `press`
+    std::string text;  // set as the control's text, unless `press` or `key`
     bool press;        // press the button `item`
+    int key = 0;       // or press this key in the dialog
 };
 DialogStep SetItemText(int item, const std::string& text);
 DialogStep PressButton(int item);
+DialogStep PressDialogKey(int virtualKey);
 void AnswerFile(const std::string& path, DWORD filterIndex = 1, unsigned openForMs = 0);
 void AnswerColor(COLORREF color, unsigned openForMs = 0);
 void AnswerDialog(std::vector<DialogStep> steps, unsigned openForMs = 0);

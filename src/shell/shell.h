@@ -1,0 +1,23 @@
+#pragma once
+
+#include <windows.h>
+
+#include "../state/md2_model.h"
+
+int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine, int nShowCmd);
+void CreateMainWindow();
+LRESULT CALLBACK WndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+void HandleCommand(HWND hWnd, WPARAM wParam);
+int OpenModel(Md2Model* model);  // 2 cancelled, 1 loaded, 0 failed
+int ChooseSkin();                // 2 cancelled, 1 uploaded, 0 not decoded
+
+void ShowAboutDialog();
+INT_PTR CALLBACK AboutDlgProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM lParam);
+void ShowGammaDialog();
+INT_PTR CALLBACK GammaDlgProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM lParam);
+
+// The number at the start of `text`: white space skipped, then digits with an
+// optional sign, point and exponent; reading stops at the first character
+// that cannot continue it. No number gives 0.
+double ReadDecimal(const char* text);

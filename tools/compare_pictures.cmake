@@ -1,0 +1,12 @@
+# Regenerates the pictures into WORK and compares them with those in COMMITTED.
+file(MAKE_DIRECTORY ${WORK})
+execute_process(COMMAND ${GENERATOR} ${WORK} RESULT_VARIABLE result)
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "the generator failed")
+endif()
+foreach(name toolbar.bmp velmorin.ico)
+  execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${WORK}/${name} ${COMMITTED}/${name} RESULT_VARIABLE differ)
+  if(NOT differ EQUAL 0)
+    message(FATAL_ERROR "res/${name} differs from what tools/make_resource_pictures draws: run it on res/")
+  endif()
+endforeach()
