@@ -83,8 +83,8 @@ std::vector<int32_t> Commands() {
     words.push_back(2 * (kSides + 1));  // the sides: one strip round the rings
     for (int i = 0; i <= kSides; i++) {
         const float s = float(i) / kSides;
-        Vertex(words, s, 0.3f, i % kSides);
         Vertex(words, s, 0.7f, kSides + i % kSides);
+        Vertex(words, s, 0.3f, i % kSides);
     }
     words.push_back(-(kSides + 2));  // top cap: a fan round the top point
     Vertex(words, 0.5f, 0.0f, kTop);
