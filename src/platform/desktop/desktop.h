@@ -1,0 +1,40 @@
+#pragma once
+
+// The desktop backend on FLTK 1.3: each window of the core gets an FLTK
+// window or widget that mirrors it; input goes back to the core as a user's.
+
+#include <FL/Fl_Gl_Window.H>
+#include <FL/Fl_Menu_Bar.H>
+#include <FL/Fl_Window.H>
+
+#include "../core/internal.h"
+
+const int kFltkMenuHeight = kMenuBarHeight;
+
+// The widgets of one core window (in its backendData).
+struct DesktopWindow {
+    Fl_Window* frame = nullptr;     // a top-level window's FLTK window: menu bar over the client area
+    Fl_Gl_Window* surface = nullptr;  // its GL client area, once it has a pixel format
+    Fl_Menu_Bar* menuLeft = nullptr;
+    Fl_Menu_Bar* menuRight = nullptr;  // the right-justified part (Help)
+    Fl_Widget* widget = nullptr;    // a child window's widget (bar, dialog control)
+    bool syncing = false;           // the core is changing the widget: do not echo it back
+};
+
+DesktopWindow* DesktopOf(HWND window);  // made on first use
+void LogShown(const Modal& modal);      // for the window tests, when asked for
+
+// frames.cpp: main windows, their menu, GL surface, toolbar and status bar.
+void SyncTopLevel(HWND window);
+void SyncBar(HWND window);
+bool CreateGlSurface(HWND window);
+void ReportMouse(HWND window, int clientX, int clientY);  // a mouse event at client coordinates
+void ReportKey(int event, int key);                      // FL_KEYBOARD or FL_KEYUP
+void WarpPointer(int screenX, int screenY);
+void SetFramesActive(bool active);  // modal interactions disable the other windows, as Windows does
+
+// dialogs.cpp: template dialogs, message boxes, choosers.
+void SyncDialog(HWND window);
+void SyncDialogControl(HWND window);
+void BeginDesktopModal(Modal* modal);
+void EndDesktopModal(Modal* modal);

@@ -1,0 +1,235 @@
+// Template dialogs and message boxes as FLTK windows run by the core's own
+// modal loop; the open, save and colour choosers are FLTK's (GTK's file
+// chooser where GTK is present), during which a timeout keeps the core's
+// paint and timer messages flowing.
+#include <FL/Fl.H>
+#include <FL/Fl_Box.H>
+#include <FL/Fl_Button.H>
+#include <FL/Fl_Color_Chooser.H>
+#include <FL/Fl_Input.H>
+#include <FL/Fl_Native_File_Chooser.H>
+#include <FL/Fl_RGB_Image.H>
+#include <FL/Fl_Return_Button.H>
+#include <FL/fl_draw.H>
+
+#include <unistd.h>
+
+#include <cstring>
+#include <memory>
+
+#include "desktop.h"
+#include "images.h"
+
+namespace {
+
+const int kDialogFontSize = 12;  // about 8-point MS Sans Serif, which the dialog units assume
+
+void Wake() { PostMessageA(nullptr, WM_NULL, 0, 0); }
+
+void PostCommand(HWND dialog, int id, HWND control) {
+    if (LiveWindow(dialog)) PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), LPARAM(control));
+}
+
+void ButtonCallback(Fl_Widget*, void* data) {
+    HWND control = static_cast<HWND>(data);
+    if (LiveWindow(control)) PostCommand(control->parent, control->id, control);
+}
+
+void EditCallback(Fl_Widget* widget, void* data) {
+    HWND control = static_cast<HWND>(data);
+    if (!LiveWindow(control)) return;
+    DesktopWindow* desktop = DesktopOf(control);
+    desktop->syncing = true;
+    SetWindowTextA(control, static_cast<Fl_Input*>(widget)->value());
+    desktop->syncing = false;
+}
+
+// The close box and Escape cancel, as in a Windows dialog.
+void DialogCloseCallback(Fl_Widget*, void* data) { PostCommand(static_cast<HWND>(data), IDCANCEL, nullptr); }
+
+std::unique_ptr<Fl_RGB_Image> dialogIcon;
+std::vector<unsigned char> dialogIconPixels;
+
+Fl_Widget* MakeControl(HWND control) {
+    const int x = control->rect.left, y = control->rect.top;
+    const int w = control->rect.right - x, h = control->rect.bottom - y;
+    Fl_Widget* widget = nullptr;
+    if (control->className == "Button") {
+        const bool isDefault = (control->style & 0x0F) == BS_DEFPUSHBUTTON;
+        widget = isDefault ? new Fl_Return_Button(x, y, w, h) : new Fl_Button(x, y, w, h);
+        widget->callback(ButtonCallback, control);
+    } else if (control->className == "Edit") {
+        auto* input = new Fl_Input(x, y, w, h);
+        input->textsize(kDialogFontSize);
+        input->when(FL_WHEN_CHANGED);
+        input->callback(EditCallback, control);
+        widget = input;
+    } else if ((control->style & 0x0F) == SS_ICON) {
+        auto* box = new Fl_Box(x, y, 32, 32);
+        const auto& icons = Resources().icons;
+        auto found = icons.find(std::atoi(control->text.c_str() + (control->text[0] == '#' ? 1 : 0)));
+        if (found != icons.end() && !dialogIcon) {
+            const RgbaPicture picture = DecodeIcoFile(found->second);
+            dialogIconPixels = picture.rgba;
+            if (picture.width)
+                dialogIcon = std::make_unique<Fl_RGB_Image>(dialogIconPixels.data(), picture.width, picture.height, 4);
+        }
+        if (dialogIcon) box->image(dialogIcon.get());
+        return box;
+    } else {
+        auto* box = new Fl_Box(x, y, w, h);
+        box->align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE | FL_ALIGN_TOP | FL_ALIGN_WRAP);
+        widget = box;
+    }
+    widget->labelsize(kDialogFontSize);
+    return widget;
+}
+
+Fl_Window* MessageWindow(Modal* modal) {
+    fl_font(FL_HELVETICA, 13);
+    int textWidth = 0, textHeight = 0;
+    fl_measure(modal->text.c_str(), textWidth, textHeight);
+    const int w = std::max(textWidth + 40, 200), h = textHeight + 70;
+    auto* window = new Fl_Window(w, h);
+    window->copy_label(modal->caption.c_str());
+    auto* text = new Fl_Box(20, 15, w - 40, textHeight);
+    text->copy_label(modal->text.c_str());
+    text->labelsize(13);
+    text->align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE);
+    auto* ok = new Fl_Return_Button(w / 2 - 40, h - 40, 80, 25, "OK");
+    auto close = [](Fl_Widget*, void* data) {
+        Modal* modal = static_cast<Modal*>(data);
+        modal->result = IDOK;
+        modal->done = true;
+        Wake();
+    };
+    ok->callback(close, modal);
+    window->callback(close, modal);
+    window->end();
+    window->set_modal();
+    return window;
+}
+
+// While a chooser blocks in its own loop, the core's ready messages still go out.
+void PumpCoreMessages(void*) {
+    MSG message;
+    for (int i = 0; i < 100 && RetrieveMessage(&message, false); i++) {
+        if (message.message == WM_QUIT) {
+            PostQuitMessage(int(message.wParam));
+            break;
+        }
+        DispatchMessageA(&message);
+    }
+    Fl::repeat_timeout(0.01, PumpCoreMessages);
+}
+
+// "Text (*.txt)\0*.txt\0..." as FLTK's "Text (*.txt)\t*.txt\n...".
+std::string FltkFilter(LPCSTR filter) {
+    std::string out;
+    for (const auto& [description, pattern] : FilterPairs(filter)) out += description + "\t" + pattern + "\n";
+    return out;
+}
+
+void RunFileChooser(Modal* modal) {
+    OPENFILENAMEA* request = modal->file;
+    Fl_Native_File_Chooser chooser;
+    chooser.type(modal->kind == ModalKind::SaveFile ? Fl_Native_File_Chooser::BROWSE_SAVE_FILE
+                                                    : Fl_Native_File_Chooser::BROWSE_FILE);
+    chooser.title(request->lpstrTitle ? request->lpstrTitle : (modal->kind == ModalKind::SaveFile ? "Save As" : "Open"));
+    const std::string filter = FltkFilter(request->lpstrFilter);
+    if (!filter.empty()) chooser.filter(filter.c_str());
+    if (request->nFilterIndex > 0) chooser.filter_value(int(request->nFilterIndex) - 1);
+    // With no folder given, Windows starts in the current one; GTK would start in its recent files.
+    char folder[4096];
+    if (request->lpstrInitialDir) chooser.directory(request->lpstrInitialDir);
+    else if (getcwd(folder, sizeof folder)) chooser.directory(folder);
+    if (request->lpstrFile && request->lpstrFile[0]) chooser.preset_file(request->lpstrFile);
+    if (request->Flags & OFN_OVERWRITEPROMPT) chooser.options(Fl_Native_File_Chooser::SAVEAS_CONFIRM);
+    Fl::add_timeout(0.01, PumpCoreMessages);
+    const int shown = chooser.show();
+    Fl::remove_timeout(PumpCoreMessages);
+    modal->accepted = shown == 0 && chooser.filename() && chooser.filename()[0];
+    if (modal->accepted) {
+        modal->path = chooser.filename();
+        modal->filterIndex = DWORD(chooser.filter_value() + 1);
+    }
+}
+
+void RunColourChooser(Modal* modal) {
+    const COLORREF start = modal->color->rgbResult;
+    uchar r = GetRValue(start), g = GetGValue(start), b = GetBValue(start);
+    Fl::add_timeout(0.01, PumpCoreMessages);
+    modal->accepted = fl_color_chooser("Color", r, g, b) != 0;
+    Fl::remove_timeout(PumpCoreMessages);
+    modal->chosenColor = RGB(r, g, b);
+}
+
+Fl_Window* openMessage = nullptr;
+
+}  // namespace
+
+void SyncDialog(HWND window) {
+    DesktopWindow* desktop = DesktopOf(window);
+    const RECT frame = FrameInsetsFor(window->style, false);
+    const RECT client = ClientRectOf(window);
+    if (!desktop->frame) {
+        desktop->frame = new Fl_Window(window->rect.left + frame.left, window->rect.top + frame.top,
+                                       client.right > 0 ? client.right : 1, client.bottom > 0 ? client.bottom : 1);
+        desktop->frame->end();
+        desktop->frame->callback(DialogCloseCallback, window);
+        desktop->frame->set_modal();
+    }
+    if (window->text != (desktop->frame->label() ? desktop->frame->label() : ""))
+        desktop->frame->copy_label(window->text.c_str());
+    if (client.right > 0 && client.bottom > 0) desktop->frame->size(client.right, client.bottom);
+    if (window->visible && !desktop->frame->shown()) desktop->frame->show();
+}
+
+void SyncDialogControl(HWND window) {
+    DesktopWindow* desktop = DesktopOf(window);
+    DesktopWindow* host = DesktopOf(window->parent);
+    if (!host->frame) return;
+    if (!desktop->widget) {
+        host->frame->begin();
+        desktop->widget = MakeControl(window);
+        host->frame->end();
+    }
+    if (desktop->syncing) return;
+    if (window->className == "Edit") {
+        auto* input = static_cast<Fl_Input*>(desktop->widget);
+        if (window->text != input->value()) input->value(window->text.c_str());
+    } else if ((window->style & 0x0F) != SS_ICON) {
+        desktop->widget->copy_label(window->text.c_str());
+    }
+}
+
+void BeginDesktopModal(Modal* modal) {
+    LogShown(*modal);
+    SetFramesActive(false);
+    switch (modal->kind) {
+    case ModalKind::MessageBox:
+        openMessage = MessageWindow(modal);
+        openMessage->show();
+        break;
+    case ModalKind::OpenFile:
+    case ModalKind::SaveFile:
+        RunFileChooser(modal);
+        modal->done = true;
+        break;
+    case ModalKind::Color:
+        RunColourChooser(modal);
+        modal->done = true;
+        break;
+    case ModalKind::Dialog:
+        break;  // its window is shown with the core's ShowWindow; EndDialog ends it
+    }
+}
+
+void EndDesktopModal(Modal* modal) {
+    if (modal->kind == ModalKind::MessageBox && openMessage) {
+        openMessage->hide();
+        Fl::delete_widget(openMessage);
+        openMessage = nullptr;
+    }
+    SetFramesActive(true);
+}

@@ -1,0 +1,361 @@
+// Main windows: an FLTK window holding the menu bar, a GL surface over the
+// whole client area, and the toolbar and status bar as subwindows lying over
+// the surface, as child windows do on Windows.
+#include <FL/Fl.H>
+#include <FL/Fl_RGB_Image.H>
+#include <FL/fl_draw.H>
+#include <FL/x.H>
+
+#include <cstring>
+#include <map>
+#include <memory>
+
+#include "desktop.h"
+#include "images.h"
+#include "keys.h"
+
+namespace {
+
+// The core counts a top-level window's frame; FLTK's window is the menu bar
+// and client area, the window manager adds the rest.
+RECT FltkBoxOf(HWND window) {
+    const RECT frame = FrameInsetsFor(window->style, false);
+    const LONG menu = window->menu ? kFltkMenuHeight : 0;
+    const RECT client = ClientRectOf(window);
+    return RECT{window->rect.left + frame.left, window->rect.top + frame.top, client.right, client.bottom + menu};
+}
+
+LONG MenuHeightOf(HWND window) { return window->menu ? kFltkMenuHeight : 0; }
+
+unsigned ButtonOf(int fltkButton) {
+    return fltkButton == FL_RIGHT_MOUSE ? MK_RBUTTON : fltkButton == FL_MIDDLE_MOUSE ? MK_MBUTTON : MK_LBUTTON;
+}
+
+// Mouse events of a widget that stands for `window`, in its client coordinates.
+int HandleMouse(HWND window, int event, int x, int y) {
+    switch (event) {
+    case FL_ENTER:
+    case FL_MOVE:
+    case FL_DRAG:
+        ReportMouse(window, x, y);
+        return 1;
+    case FL_PUSH:
+    case FL_RELEASE:
+        ReportMouse(window, x, y);
+        InputMouseButton(ButtonOf(Fl::event_button()), event == FL_PUSH);
+        return 1;
+    default:
+        return 0;
+    }
+}
+
+class MainFrame : public Fl_Window {
+public:
+    MainFrame(HWND window, int x, int y, int w, int h) : Fl_Window(x, y, w, h), window_(window) {}
+    void resize(int x, int y, int w, int h) override {
+        Fl_Window::resize(x, y, w, h);
+        DesktopWindow* desktop = DesktopOf(window_);
+        if (desktop->syncing || !LiveWindow(window_)) return;
+        // The user resized or moved the window: the core learns it as Windows would tell it.
+        const RECT frame = FrameInsetsFor(window_->style, false);
+        const LONG menu = MenuHeightOf(window_);
+        const RECT inner = FrameInsetsFor(window_->style, window_->menu != nullptr);
+        MoveWindow(window_, x - frame.left, y - frame.top, w + inner.left + inner.right,
+                   h - menu + inner.top + inner.bottom, TRUE);
+    }
+    int handle(int event) override {
+        if (event == FL_KEYBOARD || event == FL_KEYUP) {
+            ReportKey(event, Fl::event_key());
+            return 1;
+        }
+        return Fl_Window::handle(event);
+    }
+
+private:
+    HWND window_;
+};
+
+class GlSurface : public Fl_Gl_Window {
+public:
+    GlSurface(HWND window, int x, int y, int w, int h) : Fl_Gl_Window(x, y, w, h), window_(window) {
+        mode(FL_RGB8 | FL_DOUBLE | FL_DEPTH);
+    }
+    // FLTK wants a picture: the program draws it when its paint message comes.
+    void draw() override {}
+    void flush() override {
+        if (LiveWindow(window_)) InvalidateRect(window_, nullptr, FALSE);
+    }
+    int handle(int event) override {
+        if (event == FL_FOCUS || event == FL_UNFOCUS) return 1;
+        if (event == FL_PUSH) Fl::focus(this);
+        if (event == FL_KEYBOARD || event == FL_KEYUP) {
+            ReportKey(event, Fl::event_key());
+            return 1;
+        }
+        return HandleMouse(window_, event, Fl::event_x(), Fl::event_y()) || Fl_Gl_Window::handle(event);
+    }
+
+private:
+    HWND window_;
+};
+
+// The toolbar's images, cut from its bitmap; silver is the button face.
+std::map<int, std::vector<std::unique_ptr<Fl_RGB_Image>>> toolbarImages;
+std::vector<std::vector<unsigned char>> imagePixels;
+
+const std::vector<std::unique_ptr<Fl_RGB_Image>>& ImagesOf(int bitmapId) {
+    auto& images = toolbarImages[bitmapId];
+    if (!images.empty()) return images;
+    auto found = Resources().bitmaps.find(bitmapId);
+    if (found == Resources().bitmaps.end()) return images;
+    const RgbaPicture strip = DecodeBmpFile(found->second);
+    for (int i = 0; i * 16 + 16 <= strip.width; i++) {
+        RgbaPicture tile = Tile(strip, i, 16);
+        for (size_t p = 0; p < tile.rgba.size(); p += 4)
+            if (tile.rgba[p] == 192 && tile.rgba[p + 1] == 192 && tile.rgba[p + 2] == 192) tile.rgba[p + 3] = 0;
+        imagePixels.push_back(tile.rgba);
+        images.push_back(std::make_unique<Fl_RGB_Image>(imagePixels.back().data(), tile.width, tile.height, 4));
+    }
+    return images;
+}
+
+class BarView : public Fl_Window {
+public:
+    BarView(HWND window, int x, int y, int w, int h) : Fl_Window(x, y, w, h), window_(window) { end(); }
+    void draw() override {
+        if (!LiveWindow(window_)) return;
+        fl_color(FL_BACKGROUND_COLOR);
+        fl_rectf(0, 0, w(), h());
+        if (window_->className == TOOLBARCLASSNAMEA) DrawToolbar();
+        else DrawStatusBar();
+    }
+    int handle(int event) override {
+        if (event == FL_PUSH) pressed_ = true;
+        if (event == FL_RELEASE) pressed_ = false;
+        if (event == FL_PUSH || event == FL_RELEASE) redraw();
+        return HandleMouse(window_, event, Fl::event_x(), Fl::event_y()) || Fl_Window::handle(event);
+    }
+
+private:
+    void DrawToolbar() {
+        const ToolbarState& toolbar = window_->toolbar;
+        const auto& images = ImagesOf(toolbar.bitmapId);
+        for (size_t i = 0; i < toolbar.buttons.size(); i++) {
+            const RECT r = ToolbarButtonRect(window_, int(i));
+            const bool down = pressed_ && toolbar.pressed == int(i);
+            fl_draw_box(down ? FL_DOWN_BOX : FL_UP_BOX, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                        FL_BACKGROUND_COLOR);
+            const int image = toolbar.buttons[i].iBitmap;
+            if (image >= 0 && size_t(image) < images.size())
+                images[image]->draw(r.left + 4 + down, r.top + 4 + down);
+        }
+    }
+    void DrawStatusBar() {
+        int left = 0;
+        fl_font(FL_HELVETICA, 12);
+        for (const StatusPart& part : window_->statusParts) {
+            const int right = part.rightEdge < 0 ? w() - 14 : part.rightEdge;
+            fl_draw_box(FL_THIN_DOWN_BOX, left, 2, right - left, h() - 2, FL_BACKGROUND_COLOR);
+            fl_color(FL_FOREGROUND_COLOR);
+            fl_push_clip(left + 3, 2, right - left - 6, h() - 2);
+            fl_draw(part.text.c_str(), left + 4, 2, right - left - 8, h() - 2, FL_ALIGN_LEFT);
+            fl_pop_clip();
+            left = right + 2;
+        }
+        if (window_->style & SBARS_SIZEGRIP) {
+            fl_color(FL_DARK3);
+            for (int i = 3; i <= 12; i += 4) fl_line(w() - i, h() - 1, w() - 1, h() - i);
+        }
+    }
+    HWND window_;
+    bool pressed_ = false;
+};
+
+void MenuCallback(Fl_Widget* widget, void* command) {
+    HWND window = static_cast<HWND>(widget->user_data());
+    (void)command;
+    const Fl_Menu_Item* item = static_cast<Fl_Menu_Bar*>(widget)->mvalue();
+    if (item && LiveWindow(window)) PostMessageA(window, WM_COMMAND, WPARAM(item->argument()), 0);
+}
+
+void CloseCallback(Fl_Widget*, void* data) {
+    HWND window = static_cast<HWND>(data);
+    if (Fl::event() == FL_SHORTCUT && Fl::event_key() == FL_Escape) return;  // Escape is the program's key
+    if (LiveWindow(window)) PostMessageA(window, WM_CLOSE, 0, 0);
+}
+
+// "Open Model\tAlt-O": the label, and the hint shown at the right as FLTK's shortcut text.
+int HintShortcut(const std::string& hint) {
+    int shortcut = 0;
+    std::string rest = hint;
+    for (const auto& [prefix, flag] : {std::pair<std::string, int>{"Alt-", FL_ALT}, {"Ctrl-", FL_CTRL},
+                                       {"Shift-", FL_SHIFT}})
+        if (rest.compare(0, prefix.size(), prefix) == 0) shortcut |= flag, rest = rest.substr(prefix.size());
+    return rest.size() == 1 ? shortcut | std::tolower(rest[0]) : 0;
+}
+
+void AddItems(Fl_Menu_Bar* bar, HMENU menu, const std::string& path) {
+    for (size_t i = 0; i < menu->items.size(); i++) {
+        const MenuItem& item = menu->items[i];
+        if (item.type & MF_SEPARATOR) continue;
+        const size_t tab = item.text.find('\t');
+        std::string label = item.text.substr(0, tab);
+        for (size_t slash; (slash = label.find('/')) != std::string::npos;) label[slash] = '|';
+        const bool dividerNext = i + 1 < menu->items.size() && (menu->items[i + 1].type & MF_SEPARATOR);
+        const int flags = (item.popup ? FL_SUBMENU : 0) | (item.state & MF_CHECKED ? FL_MENU_TOGGLE | FL_MENU_VALUE : 0) |
+                          (item.state & MF_GRAYED ? FL_MENU_INACTIVE : 0) | (dividerNext ? FL_MENU_DIVIDER : 0);
+        const int shortcut = tab == std::string::npos ? 0 : HintShortcut(item.text.substr(tab + 1));
+        bar->add((path + label).c_str(), shortcut, MenuCallback, reinterpret_cast<void*>(intptr_t(item.id)), flags);
+        if (item.popup) AddItems(bar, item.popup, path + label + "/");
+    }
+}
+
+// The menu as two bars: the items before the right-justified one, and the rest at the right end.
+void SyncMenu(HWND window, DesktopWindow* desktop) {
+    for (Fl_Menu_Bar* bar : {desktop->menuLeft, desktop->menuRight}) bar->clear();
+    HMENU left = new HMENU__, right = new HMENU__;
+    bool atRight = false;
+    for (const MenuItem& item : window->menu->items) {
+        atRight = atRight || (item.type & MFT_RIGHTJUSTIFY);
+        (atRight ? right : left)->items.push_back(item);
+    }
+    AddItems(desktop->menuLeft, left, "");
+    AddItems(desktop->menuRight, right, "");
+    delete left;
+    delete right;
+    int width = 0, height = 0;
+    fl_font(desktop->menuRight->textfont(), desktop->menuRight->textsize());
+    for (int i = 0; i < desktop->menuRight->size() - 1; i++)
+        if (const char* text = desktop->menuRight->menu()[i].label()) {
+            int w = 0;
+            fl_measure(text, w, height, 0);
+            width += w + 16;
+        }
+    const int frameWidth = desktop->frame->w();
+    desktop->menuRight->resize(frameWidth - width, 0, width, kFltkMenuHeight);
+    desktop->menuLeft->resize(0, 0, frameWidth - width, kFltkMenuHeight);
+}
+
+std::unique_ptr<Fl_RGB_Image> windowIcon;
+std::vector<unsigned char> windowIconPixels;
+
+void SetIcon(Fl_Window* frame) {
+    if (!windowIcon) {
+        const auto& icons = Resources().icons;
+        if (icons.empty()) return;
+        const RgbaPicture picture = DecodeIcoFile(icons.begin()->second);
+        if (!picture.width) return;
+        windowIconPixels = picture.rgba;
+        windowIcon = std::make_unique<Fl_RGB_Image>(windowIconPixels.data(), picture.width, picture.height, 4);
+    }
+    frame->icon(windowIcon.get());
+}
+
+void CreateFrame(HWND window, DesktopWindow* desktop) {
+    const RECT box = FltkBoxOf(window);
+    auto* frame = new MainFrame(window, box.left, box.top, box.right, box.bottom);
+    frame->callback(CloseCallback, window);
+    desktop->frame = frame;
+    if (window->menu) {
+        desktop->menuLeft = new Fl_Menu_Bar(0, 0, box.right, kFltkMenuHeight);
+        desktop->menuRight = new Fl_Menu_Bar(box.right, 0, 0, kFltkMenuHeight);
+        for (Fl_Menu_Bar* bar : {desktop->menuLeft, desktop->menuRight}) {
+            bar->user_data(window);
+            bar->box(FL_FLAT_BOX);
+            bar->textsize(13);
+        }
+    }
+    frame->end();
+    frame->resizable(nullptr);
+    frame->size_range(100, 100);
+    SetIcon(frame);
+}
+
+}  // namespace
+
+void SyncTopLevel(HWND window) {
+    DesktopWindow* desktop = DesktopOf(window);
+    if (!desktop->frame) CreateFrame(window, desktop);
+    desktop->syncing = true;
+    Fl_Window* frame = desktop->frame;
+    if (frame->label() == nullptr || window->text != frame->label()) frame->copy_label(window->text.c_str());
+    const RECT box = FltkBoxOf(window);
+    if (frame->x() != box.left || frame->y() != box.top || frame->w() != box.right || frame->h() != box.bottom)
+        frame->resize(box.left, box.top, box.right, box.bottom);
+    if (window->menu) SyncMenu(window, desktop);
+    if (desktop->surface) {
+        const RECT client = ClientRectOf(window);
+        desktop->surface->resize(0, MenuHeightOf(window), client.right, client.bottom);
+    }
+    if (window->visible && !frame->shown()) frame->show();
+    if (!window->visible && frame->shown() && !desktop->surface) frame->hide();
+    desktop->syncing = false;
+}
+
+bool CreateGlSurface(HWND window) {
+    DesktopWindow* desktop = DesktopOf(window);
+    if (!desktop->frame) SyncTopLevel(window);
+    if (!desktop->frame) return false;
+    const RECT client = ClientRectOf(window);
+    desktop->surface = new GlSurface(window, 0, MenuHeightOf(window), client.right, client.bottom);
+    desktop->surface->end();
+    desktop->frame->insert(*desktop->surface, 0);  // below the bars that come later
+    if (!desktop->surface->can_do()) return false;
+    return true;
+}
+
+void SyncBar(HWND window) {
+    HWND parent = window->parent;
+    if (!parent || !parent->backendData) return;
+    DesktopWindow* host = DesktopOf(parent);
+    DesktopWindow* desktop = DesktopOf(window);
+    const LONG top = window->rect.top + MenuHeightOf(parent);
+    const int w = window->rect.right - window->rect.left, h = window->rect.bottom - window->rect.top;
+    if (!desktop->widget) {
+        host->frame->begin();
+        desktop->widget = new BarView(window, window->rect.left, top, w > 0 ? w : 1, h > 0 ? h : 1);
+        host->frame->end();
+        if (host->frame->shown()) desktop->widget->show();
+    }
+    if (w > 0 && h > 0) desktop->widget->resize(window->rect.left, top, w, h);
+    if (window->visible) desktop->widget->show();
+    else desktop->widget->hide();
+    desktop->widget->redraw();
+}
+
+void ReportMouse(HWND window, int clientX, int clientY) {
+    InputCursorMoved(ClientToScreenPoint(window, POINT{clientX, clientY}));
+}
+
+void ReportKey(int event, int key) {
+    const int virtualKey = VirtualKeyOf(key);
+    if (!virtualKey) return;
+    const int state = Fl::event_state();
+    const unsigned modifiers = (state & FL_ALT ? kAltKey : 0) | (state & FL_SHIFT ? kShiftKey : 0) |
+                               (state & FL_CTRL ? kControlKey : 0);
+    InputKey(virtualKey, event == FL_KEYBOARD, modifiers);
+}
+
+// Core screen coordinates to the real root window's, through the window under them.
+void WarpPointer(int screenX, int screenY) {
+    HWND window = WindowAtScreenPoint(POINT{screenX, screenY});
+    while (window && !IsTopLevel(window)) window = window->parent;
+    if (!window || !window->backendData || !DesktopOf(window)->frame) return;
+    Fl_Window* frame = DesktopOf(window)->frame;
+    if (!frame->shown()) return;
+    const POINT client = ClientToScreenPoint(window, POINT{0, 0});
+    const int rootX = frame->x_root() + (screenX - client.x);
+    const int rootY = frame->y_root() + MenuHeightOf(window) + (screenY - client.y);
+    XWarpPointer(fl_display, None, RootWindow(fl_display, fl_screen), 0, 0, 0, 0, rootX, rootY);
+    XFlush(fl_display);
+}
+
+void SetFramesActive(bool active) {
+    for (HWND window : AllWindows())
+        if (IsTopLevel(window) && window->className != "#32770" && window->backendData) {
+            Fl_Window* frame = DesktopOf(window)->frame;
+            if (!frame) continue;
+            if (active) frame->activate();
+            else frame->deactivate();
+        }
+}

@@ -1,0 +1,107 @@
+#!/usr/bin/env bash
+# The viewer in a real window, under Xvfb, driven with xdotool: start-up,
+# opening and saving through the file choosers, frames, playback, toolbar,
+# mouse, zoom and skin, each screenshot compared pixel for pixel with the
+# headless render of the same steps; and closing during playback.
+#
+#   window_tests.sh VIEWER HEADLESS_RENDER SAMPLE_DIR   (run inside xvfb-run)
+set -euo pipefail
+viewer="$1" render="$2" sample="$3"
+work="$(mktemp -d)"
+trap 'kill "$pid" 2>/dev/null || true; rm -rf "$work"' EXIT
+export HOME="$work/home" VELMORIN_LAYER_LOG="$work/layer.log"
+mkdir -p "$HOME/.local/share"
+failures=0
+
+fail() { echo "FAILED: $*"; failures=$((failures + 1)); }
+
+wait_for() {  # wait_for DESCRIPTION COMMAND...
+  local what="$1"; shift
+  for _ in $(seq 100); do "$@" >/dev/null 2>&1 && return 0; sleep 0.1; done
+  echo "timed out waiting for $what"; return 1
+}
+
+window_named() { xdotool search --onlyvisible --name "^$1\$" | head -n 1; }
+
+# Types a path into the GTK chooser titled $1: the clipboard, Ctrl+L, Ctrl+V, Return.
+choose_path() {
+  wait_for "the chooser \"$1\"" window_named "$1"
+  local chooser; chooser="$(window_named "$1")"
+  printf '%s' "$2" | xclip -selection clipboard
+  xdotool windowfocus --sync "$chooser"; sleep 0.5
+  xdotool key ctrl+l; sleep 0.3
+  xdotool key ctrl+a; sleep 0.3
+  xdotool key ctrl+v; sleep 0.5
+  xdotool key Return
+  wait_for "the chooser to close" bash -c "! xdotool search --onlyvisible --name '^$1\$'"
+}
+
+key() { xdotool windowfocus --sync "$main" key "$@"; sleep 0.3; }
+
+screenshot() {  # screenshot NAME: F12, a new file, and wait for it
+  key F12
+  choose_path "Save Screen shot" "$work/$1.bmp"
+  wait_for "$1.bmp" test -s "$work/$1.bmp"
+}
+
+same_as_headless() {  # same_as_headless NAME HEADLESS_ACTIONS...
+  local name="$1"; shift
+  "$render" "$@" save "$work/$name-headless.bmp"
+  cmp -s "$work/$name.bmp" "$work/$name-headless.bmp" || fail "$name differs from the headless render"
+}
+
+"$viewer" & pid=$!
+wait_for "the main window" window_named Velmorin
+main="$(window_named Velmorin)"
+
+# Start-up: title, place and size as the program asks on a 1280 x 1024 screen.
+[ "$(xdotool getwindowname "$main")" = Velmorin ] || fail "the title"
+geometry="$(xdotool getwindowgeometry "$main")"
+echo "$geometry" | grep -q "Position: 448,293" || fail "the position: $geometry"
+echo "$geometry" | grep -q "Geometry: 384x461" || fail "the size: $geometry"
+wait_for "Welcome!" grep -qx "status Welcome!" "$VELMORIN_LAYER_LOG" || fail "Welcome! in the status bar"
+
+# Open the sample, save a screenshot with the frame's default name offered.
+key alt+o
+choose_path "Open MD2" "$sample/lantern.md2"
+wait_for "frame spin01" grep -qx "status spin01" "$VELMORIN_LAYER_LOG" || fail "the first frame's name"
+screenshot opened
+grep -q 'shown save "Save Screen shot" "spin01.bmp"' "$VELMORIN_LAYER_LOG" || fail "the default file name"
+same_as_headless opened open "$sample/lantern.md2"
+
+# N steps a frame; the toolbar's last-frame button goes to the end.
+key n
+screenshot next
+same_as_headless next open "$sample/lantern.md2" command 40025
+xdotool mousemove --window "$main" $((5 * 23 + 11)) $((20 + 2 + 11)) click 1; sleep 0.5
+screenshot last
+same_as_headless last open "$sample/lantern.md2" command 40024
+
+# P plays, S stops: the frame shown is the one the status bar names.
+key Home  # no command: the key is not in the table
+key p; sleep 1; key s
+frame="$(grep '^status ' "$VELMORIN_LAYER_LOG" | tail -n 1 | cut -d' ' -f2)"
+[ "$frame" != breathe04 ] || fail "playback did not move on"
+
+# A left-drag turns the model, the keypad plus zooms.
+xdotool windowfocus --sync "$main" key Left; sleep 0.3
+xdotool mousemove --window "$main" 192 $((20 + 220)) mousedown 1; sleep 0.3
+xdotool mousemove --window "$main" 212 $((20 + 210)); sleep 0.3
+xdotool mouseup 1; sleep 0.3
+key KP_Add
+screenshot turned
+same_as_headless turned open "$sample/lantern.md2" drag 20 -10 command 40031
+
+# Alt+S puts the sample skin on: the textured picture.
+key alt+s
+choose_path "Open PCX Skin" "$sample/lantern.pcx"
+screenshot skinned
+same_as_headless skinned open "$sample/lantern.md2" drag 20 -10 command 40031 skin "$sample/lantern.pcx"
+
+# Closing while playing ends the program with exit status 1.
+key p; sleep 0.5
+key alt+q
+status=0; wait "$pid" || status=$?
+[ "$status" = 1 ] || fail "the exit status after closing during playback: $status"
+
+[ "$failures" = 0 ] && echo "window tests passed" || exit 1
