@@ -10,6 +10,8 @@ packages=(
   libgtest-dev                         # unit tests
   libassimp-dev imagemagick            # independent readers the tests compare with
   libegl-dev libgl-dev libglu1-mesa-dev libegl-mesa0 libgl1-mesa-dri  # GL, headless through EGL
+  libfltk1.3-dev libgtk2.0-0                # real windows; GTK gives FLTK its file chooser
+  xvfb xauth xdotool xclip                  # the window tests
 )
 
 missing=()

@@ -1,6 +1,7 @@
 // Draws Velmorin's toolbar bitmap (208 x 15, thirteen 16 x 15 images) and its
 // icon (32 x 32), both in the 16 standard Windows colours, and writes them as
-// toolbar.bmp and velmorin.ico into the folder given.
+// toolbar.bmp and velmorin.ico, and the icon again as velmorin.png for desktop
+// menus, into the folder given.
 //
 //   make_resource_pictures res
 #include <cmath>
@@ -190,6 +191,54 @@ std::string Icon(const Picture& p, const std::vector<bool>& transparent) {
     return file + image;
 }
 
+uint32_t Crc32(const std::string& bytes) {
+    uint32_t crc = 0xFFFFFFFF;
+    for (unsigned char byte : bytes) {
+        crc ^= byte;
+        for (int k = 0; k < 8; k++) crc = crc & 1 ? 0xEDB88320 ^ (crc >> 1) : crc >> 1;
+    }
+    return ~crc;
+}
+
+void PutBig32(std::string& out, uint32_t v) {
+    for (int shift = 24; shift >= 0; shift -= 8) out += char(v >> shift & 0xFF);
+}
+
+void Chunk(std::string& png, const char* type, const std::string& data) {
+    PutBig32(png, uint32_t(data.size()));
+    const std::string body = type + data;
+    png += body;
+    PutBig32(png, Crc32(body));
+}
+
+// The icon as a PNG for desktop menus: RGBA, stored (uncompressed) deflate.
+std::string Png(const Picture& p, const std::vector<bool>& transparent) {
+    std::string raw;
+    for (int y = 0; y < p.height; y++) {
+        raw += '\0';  // no filter
+        for (int x = 0; x < p.width; x++) {
+            const uint8_t* rgb = kPalette[p.pixels[size_t(y) * p.width + x]];
+            raw += {char(rgb[0]), char(rgb[1]), char(rgb[2]), char(transparent[size_t(y) * p.width + x] ? 0 : 255)};
+        }
+    }
+    uint32_t a = 1, b = 0;
+    for (unsigned char byte : raw) a = (a + byte) % 65521, b = (b + a) % 65521;
+    std::string zlib = {char(0x78), char(0x01), char(0x01)};  // one final stored block
+    Put16(zlib, uint32_t(raw.size()));
+    Put16(zlib, uint32_t(~raw.size() & 0xFFFF));
+    zlib += raw;
+    PutBig32(zlib, b << 16 | a);
+    std::string header;
+    PutBig32(header, uint32_t(p.width));
+    PutBig32(header, uint32_t(p.height));
+    header += {char(8), char(6), char(0), char(0), char(0)};  // 8-bit RGBA
+    std::string png = "\x89PNG\r\n\x1a\n";
+    Chunk(png, "IHDR", header);
+    Chunk(png, "IDAT", zlib);
+    Chunk(png, "IEND", "");
+    return png;
+}
+
 bool Write(const std::string& path, const std::string& bytes) {
     FILE* file = std::fopen(path.c_str(), "wb");
     if (!file) return false;
@@ -212,7 +261,8 @@ int main(int argc, char** argv) {
             for (int x = 0; x < 16; x++) strip.Set(int(i) * 16 + x, y, Colour(images[i].pixels[size_t(y) * 16 + x]));
     std::vector<bool> transparent;
     const Picture icon = IconPicture(&transparent);
-    if (!Write(folder + "/toolbar.bmp", Bitmap(strip)) || !Write(folder + "/velmorin.ico", Icon(icon, transparent))) {
+    if (!Write(folder + "/toolbar.bmp", Bitmap(strip)) || !Write(folder + "/velmorin.ico", Icon(icon, transparent)) ||
+        !Write(folder + "/velmorin.png", Png(icon, transparent))) {
         std::fprintf(stderr, "make_resource_pictures: cannot write into %s\n", folder.c_str());
         return 1;
     }

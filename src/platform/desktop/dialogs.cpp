@@ -106,6 +106,7 @@ Fl_Window* MessageWindow(Modal* modal) {
     ok->callback(close, modal);
     window->callback(close, modal);
     window->end();
+    window->position((Fl::w() - w) / 2, (Fl::h() - h) / 2);
     window->set_modal();
     return window;
 }
