@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "write_file.h"
+
 namespace {
 
 enum Colour : uint8_t {
@@ -239,12 +241,6 @@ std::string Png(const Picture& p, const std::vector<bool>& transparent) {
     return png;
 }
 
-bool Write(const std::string& path, const std::string& bytes) {
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) return false;
-    const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    return std::fclose(file) == 0 && ok;
-}
 
 }  // namespace
 
@@ -261,8 +257,9 @@ int main(int argc, char** argv) {
             for (int x = 0; x < 16; x++) strip.Set(int(i) * 16 + x, y, Colour(images[i].pixels[size_t(y) * 16 + x]));
     std::vector<bool> transparent;
     const Picture icon = IconPicture(&transparent);
-    if (!Write(folder + "/toolbar.bmp", Bitmap(strip)) || !Write(folder + "/velmorin.ico", Icon(icon, transparent)) ||
-        !Write(folder + "/velmorin.png", Png(icon, transparent))) {
+    if (!WriteWholeFile(folder + "/toolbar.bmp", Bitmap(strip)) ||
+        !WriteWholeFile(folder + "/velmorin.ico", Icon(icon, transparent)) ||
+        !WriteWholeFile(folder + "/velmorin.png", Png(icon, transparent))) {
         std::fprintf(stderr, "make_resource_pictures: cannot write into %s\n", folder.c_str());
         return 1;
     }

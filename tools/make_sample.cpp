@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "write_file.h"
+
 namespace {
 
 const int kSides = 8;
@@ -153,12 +155,6 @@ std::string Skin() {
     return file;
 }
 
-bool Write(const std::string& path, const std::string& bytes) {
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) return false;
-    const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    return std::fclose(file) == 0 && ok;
-}
 
 }  // namespace
 
@@ -168,7 +164,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     const std::string folder = argv[1];
-    if (!Write(folder + "/lantern.md2", Model()) || !Write(folder + "/lantern.pcx", Skin())) {
+    if (!WriteWholeFile(folder + "/lantern.md2", Model()) || !WriteWholeFile(folder + "/lantern.pcx", Skin())) {
         std::fprintf(stderr, "make_sample: cannot write into %s\n", folder.c_str());
         return 1;
     }
