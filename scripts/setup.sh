@@ -12,6 +12,7 @@ packages=(
   libegl-dev libgl-dev libglu1-mesa-dev libegl-mesa0 libgl1-mesa-dri  # GL, headless through EGL
   libfltk1.3-dev libgtk2.0-0                # real windows; GTK gives FLTK its file chooser
   xvfb xauth xdotool xclip                  # the window tests
+  wine64                                    # the Windows build's smoke test
 )
 
 missing=()

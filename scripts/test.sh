@@ -19,6 +19,13 @@ run_suite "$top/build/release"
 echo "== AddressSanitizer and UndefinedBehaviorSanitizer build"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
   run_suite "$top/build/sanitize" -DVELMORIN_SANITIZE=ON
+echo "== Windows builds (mingw-w64, 32- and 64-bit) and the 64-bit one under Wine"
+for arch in i686 x86_64; do
+  "$top/scripts/build.sh" "$top/build/windows-$arch" -DCMAKE_TOOLCHAIN_FILE="$top/cmake/toolchains/mingw-$arch.cmake"
+done
+xvfb-run -a -s "-screen 0 1280x1024x24" "$top/tests/windows/wine_smoke.sh" \
+  "$top/build/windows-x86_64/src/shell/velmorin.exe" "$top/build/release/tests/window/headless_render" \
+  "$top/build/release/sample"
 echo "== fuzzing"
 "$top/scripts/fuzz.sh"
 echo "All tests passed."

@@ -2,9 +2,10 @@
 // window tests to compare the desktop viewer's screenshots with:
 //
 //   headless_render ACTION... where ACTION is one of
-//     open PATH | skin PATH | command ID | drag DX DY | save PATH
+//     size WIDTH HEIGHT | open PATH | skin PATH | command ID | drag DX DY | save PATH
 //
-// `drag` presses the left button in the middle of the drawing area and moves
+// `size` resizes the main window, so that a drawing area of another size
+// (another platform's bars and frame) can be matched; `drag` presses the left button in the middle of the drawing area and moves
 // by (DX, DY); `save` takes a screenshot with the BMP filter.
 #include <cstdio>
 #include <cstdlib>
@@ -30,7 +31,11 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; i++) {
         const std::string action = argv[i];
         const bool hasArgument = i + 1 < argc;
-        if (action == "open" && hasArgument) {
+        if (action == "size" && i + 2 < argc) {
+            const int width = std::atoi(argv[i + 1]), height = std::atoi(argv[i + 2]);
+            i += 2;
+            script.push_back([width, height] { headless::ResizeWindow(viewer.hWnd, width, height); });
+        } else if (action == "open" && hasArgument) {
             headless::AnswerFile(argv[++i]);
             script.push_back(Post(IDM_OPEN_MODEL));
         } else if (action == "skin" && hasArgument) {

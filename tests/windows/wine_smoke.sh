@@ -1,0 +1,74 @@
+#!/usr/bin/env bash
+# The 64-bit Windows build under Wine, driven with xdotool: open the sample
+# model, F12 to save a screenshot, then the toolbar's next-frame button and
+# another screenshot. Each must equal the headless render of the same steps
+# with a drawing area of the same size (Wine's frame and bars are not the
+# layer's; the picture within them is the same, so no tolerance is needed).
+#
+#   wine_smoke.sh VELMORIN_EXE HEADLESS_RENDER SAMPLE_DIR   (run inside xvfb-run)
+set -euo pipefail
+exe="$1" render="$2" sample="$(cd "$3" && pwd)"
+work="$(mktemp -d)"
+trap 'kill "$pid" 2>/dev/null || true; /usr/lib/wine/wineserver -k 2>/dev/null || true; rm -rf "$work"' EXIT
+export WINEPREFIX="$work/prefix" WINEDEBUG=-all
+wine=/usr/lib/wine/wine64
+failures=0
+fail() { echo "FAILED: $*"; failures=$((failures + 1)); }
+
+wait_for() {  # wait_for DESCRIPTION SECONDS COMMAND...
+  local what="$1" seconds="$2"; shift 2
+  for _ in $(seq $((seconds * 10))); do "$@" >/dev/null 2>&1 && return 0; sleep 0.1; done
+  echo "timed out waiting for $what"
+  [ -n "${VELMORIN_FAILURE_PICTURE:-}" ] && import -window root "$VELMORIN_FAILURE_PICTURE"
+  return 1
+}
+window_named() { xdotool search --onlyvisible --name "^$1\$" | head -n 1; }
+windows_path() { printf 'Z:%s' "$1" | tr / '\\'; }
+
+# Wine's open and save dialogs take a typed Z:\ path.
+choose_path() {
+  wait_for "the dialog \"$1\"" 20 window_named "$1"
+  xdotool windowfocus --sync "$(window_named "$1")"; sleep 0.5
+  xdotool key ctrl+a; xdotool type --delay 20 "$(windows_path "$2")"; sleep 0.3
+  xdotool key Return
+  wait_for "the dialog \"$1\" to close" 20 bash -c "! xdotool search --onlyvisible --name '^$1\$'"
+}
+
+screenshot() {
+  xdotool windowfocus --sync "$main" key F12
+  choose_path "Save Screen shot" "$work/$1.bmp"
+  wait_for "$1.bmp" 20 test -s "$work/$1.bmp"; sleep 0.5
+}
+
+same_as_headless() {  # the headless window sized so that its drawing area is Wine's
+  local name="$1"; shift
+  local width height
+  width=$(od -An -tu4 -j18 -N4 "$work/$name.bmp" | tr -d ' ')
+  height=$(od -An -tu4 -j22 -N4 "$work/$name.bmp" | tr -d ' ')
+  # The layer's frame, menu and bars around the drawing area: 16 across, 8 + 23 + 20 + 8 + 20 + 26 down.
+  "$render" size $((width + 16)) $((height + 105)) "$@" save "$work/$name-headless.bmp"
+  cmp -s "$work/$name.bmp" "$work/$name-headless.bmp" || fail "$name differs from the headless render"
+  echo "$name: ${width}x${height}"
+}
+
+"$wine" wineboot -i >/dev/null 2>&1 || true
+"$wine" "$exe" & pid=$!
+wait_for "the main window" 60 window_named Velmorin
+main="$(window_named Velmorin)"
+
+xdotool windowfocus --sync "$main" key alt+o
+choose_path "Open MD2" "$sample/lantern.md2"
+sleep 1
+screenshot first
+same_as_headless first open "$sample/lantern.md2"
+
+# The toolbar lies at the top of the client area, under the menu bar:
+# button 4 (next frame) is the fifth of 23-pixel buttons.
+xdotool mousemove --window "$main" $((4 * 23 + 11)) $((19 + 2 + 11)) click 1; sleep 1
+screenshot next
+same_as_headless next open "$sample/lantern.md2" command 40025
+
+xdotool windowfocus --sync "$main" key alt+q
+status=0; wait "$pid" || status=$?
+[ "$status" = 1 ] || fail "exit status $status"
+[ "$failures" = 0 ] && echo "Wine smoke test passed" || exit 1
