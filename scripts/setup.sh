@@ -13,6 +13,7 @@ packages=(
   libfltk1.3-dev libgtk2.0-0                # real windows; GTK gives FLTK its file chooser
   xvfb xauth xdotool xclip                  # the window tests
   wine64                                    # the Windows build's smoke test
+  libbenchmark-dev libsdl2-image-dev libstb-dev  # the benchmark and what it compares with
 )
 
 missing=()

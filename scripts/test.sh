@@ -16,6 +16,8 @@ run_suite() {
 
 echo "== normal build"
 run_suite "$top/build/release"
+echo "== the benchmark, once and briefly, so that it keeps building and running"
+"$top/build/release/bench/velmorin_bench" --benchmark_min_time=0.001 >/dev/null
 echo "== AddressSanitizer and UndefinedBehaviorSanitizer build"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
   run_suite "$top/build/sanitize" -DVELMORIN_SANITIZE=ON

@@ -252,6 +252,13 @@ const std::vector<ShownModal>& ShownModals() { return shown; }
 const std::vector<std::string>& StatusTexts() { return statusTexts; }
 const std::vector<std::string>& Problems() { return problems; }
 
+void ForgetShown() {
+    shown.clear();
+    shown.shrink_to_fit();
+    statusTexts.clear();
+    statusTexts.shrink_to_fit();
+}
+
 std::string StatusText(HWND statusBar, int part) {
     if (!LiveWindow(statusBar) || part < 0 || size_t(part) >= statusBar->statusParts.size()) return "";
     return statusBar->statusParts[part].text;

@@ -58,6 +58,8 @@ const std::vector<ShownModal>& ShownModals();
 const std::vector<std::string>& StatusTexts();
 std::string StatusText(HWND statusBar, int part);
 bool MenuItemChecked(HMENU menu, UINT id);
+// Empties the log of modals and status texts (long runs keep it small).
+void ForgetShown();
 // What went wrong in the script: a modal with no answer, a script that ran out.
 const std::vector<std::string>& Problems();
 
