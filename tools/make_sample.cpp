@@ -1,6 +1,7 @@
 // Writes Velmorin's own sample: an animated MD2 model (a lantern of two
 // 8-sided rings with pointed caps, spinning and then breathing) whose GL
-// commands use a strip for the sides and fans for the caps, and an 8-bit PCX
+// commands use a strip for the sides and fans for the caps, with the
+// triangle and texture-coordinate tables other tools read, and an 8-bit PCX
 // skin for it.
 //
 //   make_sample FOLDER   writes FOLDER/lantern.md2 and FOLDER/lantern.pcx
@@ -98,6 +99,41 @@ std::vector<int32_t> Commands() {
     return words;
 }
 
+// The texture-coordinate and triangle tables other tools read (the viewer
+// draws from the GL commands): every triangle the strips and fans make, in
+// the order and winding GL gives them, with its corners' coordinates.
+void Tables(const std::vector<int32_t>& commands, std::string* texCoords, std::string* triangles,
+            uint32_t* numTexCoords, uint32_t* numTriangles) {
+    *numTexCoords = *numTriangles = 0;
+    for (size_t at = 0; commands[at] != 0;) {
+        const int32_t count = std::abs(commands[at]);
+        const bool fan = commands[at] < 0;
+        const size_t first = *numTexCoords;
+        for (int32_t k = 0; k < count; k++) {
+            float st[2];
+            std::memcpy(st, &commands[at + 1 + 3 * k], sizeof st);
+            for (float v : st) {
+                const uint16_t texel = uint16_t(std::lround(v * kSkinSize));
+                *texCoords += char(texel & 0xFF), *texCoords += char(texel >> 8);
+            }
+            ++*numTexCoords;
+        }
+        for (int32_t n = 2; n < count; n++) {
+            const int32_t a = fan ? 0 : n - 2 + n % 2, b = fan ? n - 1 : n - 1 - n % 2;
+            for (int32_t k : {a, b, n}) {  // vertex indices, then texture-coordinate indices
+                const int32_t index = commands[at + 1 + 3 * k + 2];
+                *triangles += char(index & 0xFF), *triangles += char(index >> 8);
+            }
+            for (int32_t k : {a, b, n}) {
+                const uint32_t st = uint32_t(first + k);
+                *triangles += char(st & 0xFF), *triangles += char(st >> 8);
+            }
+            ++*numTriangles;
+        }
+        at += 1 + 3 * size_t(count);
+    }
+}
+
 std::string Model() {
     std::vector<std::string> frames;
     char name[16];
@@ -110,14 +146,20 @@ std::string Model() {
         frames.push_back(Frame(Shape(0, 1 + 0.15 * std::sin(M_PI * f / 2)), name));
     }
     const std::vector<int32_t> commands = Commands();
+    std::string texCoords, triangles;
+    uint32_t numTexCoords, numTriangles;
+    Tables(commands, &texCoords, &triangles, &numTexCoords, &numTriangles);
     const uint32_t frameSize = uint32_t(frames[0].size());
-    const uint32_t framesAt = 68, commandsAt = framesAt + frameSize * uint32_t(frames.size());
+    const uint32_t texCoordsAt = 68, trianglesAt = texCoordsAt + uint32_t(texCoords.size());
+    const uint32_t framesAt = trianglesAt + uint32_t(triangles.size());
+    const uint32_t commandsAt = framesAt + frameSize * uint32_t(frames.size());
     const uint32_t end = commandsAt + 4 * uint32_t(commands.size());
     std::string file = "IDP2";
-    for (uint32_t v : {8u, uint32_t(kSkinSize), uint32_t(kSkinSize), frameSize, 0u, uint32_t(kVertices), 0u, 0u,
-                       uint32_t(commands.size()), uint32_t(frames.size()), framesAt, framesAt, framesAt, framesAt,
-                       commandsAt, end})
+    for (uint32_t v : {8u, uint32_t(kSkinSize), uint32_t(kSkinSize), frameSize, 0u, uint32_t(kVertices),
+                       numTexCoords, numTriangles, uint32_t(commands.size()), uint32_t(frames.size()), texCoordsAt,
+                       texCoordsAt, trianglesAt, framesAt, commandsAt, end})
         Put32(file, v);
+    file += texCoords + triangles;
     for (const std::string& frame : frames) file += frame;
     for (int32_t word : commands) Put32(file, uint32_t(word));
     return file;
