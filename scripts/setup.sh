@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs, through apt-get, the Debian packages that building and testing
-# Velmorin need and that are not installed yet. Safe to run any number of times.
+# Velmorin need and that are not installed yet, and any named as arguments.
+# Safe to run any number of times.
 set -euo pipefail
 
 packages=(
@@ -16,6 +17,7 @@ packages=(
   libbenchmark-dev libsdl2-image-dev libstb-dev  # the benchmark and what it compares with
 )
 
+packages+=("$@")
 missing=()
 for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "ok installed" || missing+=("$package")
