@@ -124,10 +124,17 @@ void PumpCoreMessages(void*) {
     Fl::repeat_timeout(0.01, PumpCoreMessages);
 }
 
-// "Text (*.txt)\0*.txt\0..." as FLTK's "Text (*.txt)\t*.txt\n...".
+// "Text (*.txt)\0*.txt\0..." as FLTK's "Text\t*.txt\n...": FLTK adds the
+// pattern to the name it shows, so a pattern already in the name goes.
 std::string FltkFilter(LPCSTR filter) {
     std::string out;
-    for (const auto& [description, pattern] : FilterPairs(filter)) out += description + "\t" + pattern + "\n";
+    for (auto [description, pattern] : FilterPairs(filter)) {
+        const std::string shown = " (" + pattern + ")";
+        if (description.size() > shown.size() &&
+            description.compare(description.size() - shown.size(), shown.size(), shown) == 0)
+            description.erase(description.size() - shown.size());
+        out += description + "\t" + pattern + "\n";
+    }
     return out;
 }
 
