@@ -12,13 +12,6 @@ const int kHeaderSize = 68;
 const int kFrameHeadSize = 40;  // scale, translate, name
 const int kFrameNameOffset = 24;
 
-// The format's limits, as Quake 2's qfiles.h defines them (MAX_VERTS,
-// MAX_FRAMES, MAX_TRIANGLES, MAX_MD2SKINS).
-const int32_t kMaxVertices = 2048;
-const int32_t kMaxFrames = 512;
-const int32_t kMaxTriangles = 4096;
-const int32_t kMaxSkins = 32;
-
 struct Md2Header {
     int32_t frameSize;
     int32_t numSkins;
@@ -55,8 +48,8 @@ bool HeaderFitsFile(const Md2Header& h, int64_t fileLength) {
     if (h.numSkins < 0 || h.numVertices < 1 || h.numTexCoords < 0 || h.numTriangles < 0 ||
         h.numGlCommands < 1 || h.numFrames < 1 || h.frameSize < 0)
         return false;
-    if (h.numSkins > kMaxSkins || h.numVertices > kMaxVertices ||
-        h.numTriangles > kMaxTriangles || h.numFrames > kMaxFrames)
+    if (h.numSkins > kMd2MaxSkins || h.numVertices > kMd2MaxVertices ||
+        h.numTriangles > kMd2MaxTriangles || h.numFrames > kMd2MaxFrames)
         return false;
     if (h.frameSize < kFrameHeadSize + 4 * int64_t{h.numVertices}) return false;
     return BlockFitsFile(h.offsetFrames, int64_t{h.frameSize} * h.numFrames, fileLength) &&

@@ -4,6 +4,13 @@
 
 #include "../state/md2_model.h"
 
+// The format's limits, as Quake 2's qfiles.h defines them (MAX_VERTS,
+// MAX_FRAMES, MAX_TRIANGLES, MAX_MD2SKINS).
+const int32_t kMd2MaxVertices = 2048;
+const int32_t kMd2MaxFrames = 512;
+const int32_t kMd2MaxTriangles = 4096;
+const int32_t kMd2MaxSkins = 32;
+
 // Reads an MD2 file into `model`. Returns 1 on success, 0 on failure; after a
 // failure `model->loaded` is 0 and no buffer is held. A file is accepted only
 // when everything drawing will read lies inside it.

@@ -1,0 +1,252 @@
+// velmorin-cli: inspect, lint and render MD2 models from the command line,
+// with the viewer's own loading and drawing code and no display.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "animations.h"
+#include "check.h"
+#include "formats/md2.h"
+#include "md2_file.h"
+#include "render.h"
+
+namespace {
+
+const char kCliVersion[] = "velmorin-cli 1.0";
+
+const char kHelp[] =
+    "usage: velmorin-cli COMMAND ...\n"
+    "\n"
+    "  info MODEL.md2 [--json]\n"
+    "      The header, counts against the format's limits, every frame's name, and the\n"
+    "      animations: from frame names, split by the standard 198-frame player layout\n"
+    "      where the names merge its animations (marked inferred).\n"
+    "  check MODEL.md2 [SKIN.pcx] [--json]\n"
+    "      Every problem, with its severity and where it is: errors are why the viewer\n"
+    "      would refuse the file, warnings what it tolerates.\n"
+    "  render MODEL.md2... -o OUT.bmp|OUT.tga|DIR/ [options]\n"
+    "      The picture the viewer shows for that state; the file type follows the\n"
+    "      extension. With several models, -o names a folder and each is MODEL.bmp.\n"
+    "      --skin SKIN.pcx          put the skin on (textured, nearest, as the viewer does)\n"
+    "      --frame N|NAME           the frame shown (default 0)\n"
+    "      --animation NAME --sheet COLUMNS\n"
+    "                               every frame of the animation in a grid, left to right\n"
+    "      --mode wire|nearest|linear\n"
+    "      --size WxH               the drawing area (default 384x395, the viewer's)\n"
+    "      --orbit DX,DY            a left-button drag of DX, DY pixels (0.01 rad a pixel)\n"
+    "      --zoom STEPS             zoom steps of 10 units; negative zooms out\n"
+    "      --pan PIXELS             a right-button drag (0.25 units a pixel; up is negative)\n"
+    "      --gamma G                as typed into the Gamma dialog\n"
+    "      --mipmaps on|off         (default on)\n"
+    "      --background RRGGBB      the clear colour\n"
+    "  --help, --version\n"
+    "\n"
+    "Exit status: 0 success, 1 a file refused or a problem of severity error, 2 bad usage.\n";
+
+int Usage(const std::string& why) {
+    std::fprintf(stderr, "velmorin-cli: %s (see velmorin-cli --help)\n", why.c_str());
+    return 2;
+}
+
+std::string Json(const std::string& text) {
+    std::string out = "\"";
+    for (unsigned char c : text) {
+        if (c == '"' || c == '\\') out += '\\', out += char(c);
+        else if (c < 0x20) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+            out += escaped;
+        } else out += char(c);
+    }
+    return out + "\"";
+}
+
+bool FirstError(const Md2File& file, std::string* reason) {
+    for (const Finding& f : CheckModel(file))
+        if (f.error) {
+            *reason = f.where + ": " + f.text;
+            return true;
+        }
+    return false;
+}
+
+int Info(const std::string& path, bool json) {
+    Md2File file;
+    Md2Model model{};
+    std::string reason = "cannot be read, or is shorter than the 68-byte header";
+    if (!ReadMd2File(path, &file) || FirstError(file, &reason) || !LoadMD2(path.c_str(), &model)) {
+        std::fprintf(stderr, "velmorin-cli: %s: refused: %s\n", path.c_str(), reason.c_str());
+        return 1;
+    }
+    std::vector<std::string> names;
+    for (int32_t f = 0; f < model.numFrames; f++) {
+        char name[17];
+        CopyMd2FrameName(Md2FrameData(model, f), name);
+        names.push_back(name);
+    }
+    ReleaseModel(&model);
+    const std::vector<Animation> fromNames = AnimationsFromNames(names);
+    bool layout = false;
+    const std::vector<Animation> animations = ApplyStandardLayout(fromNames, int32_t(names.size()), &layout);
+    const struct {
+        Md2Field field;
+        int32_t limit;
+    } limits[] = {{kNumVertices, kMd2MaxVertices}, {kNumFrames, kMd2MaxFrames}, {kNumTriangles, kMd2MaxTriangles},
+                  {kNumSkins, kMd2MaxSkins}};
+    if (json) {
+        std::printf("{\"file\": %s, \"header\": {", Json(path).c_str());
+        for (int i = 0; i < 17; i++) std::printf("%s\"%s\": %d", i ? ", " : "", kMd2FieldNames[i], file.header[i]);
+        std::printf("}, \"limits\": {");
+        for (size_t i = 0; i < 4; i++)
+            std::printf("%s\"%s\": %d", i ? ", " : "", kMd2FieldNames[limits[i].field], limits[i].limit);
+        std::printf("}, \"frames\": [");
+        for (size_t f = 0; f < names.size(); f++) std::printf("%s%s", f ? ", " : "", Json(names[f]).c_str());
+        std::printf("], \"standardLayout\": %s, \"animations\": [", layout ? "true" : "false");
+        for (size_t a = 0; a < animations.size(); a++)
+            std::printf("%s{\"name\": %s, \"first\": %d, \"length\": %d, \"inferred\": %s}", a ? ", " : "",
+                        Json(animations[a].name).c_str(), animations[a].first, animations[a].length,
+                        animations[a].inferred ? "true" : "false");
+        std::printf("]}\n");
+        return 0;
+    }
+    std::printf("%s\n", path.c_str());
+    for (int i = 0; i < 17; i++) std::printf("  %-17s %d\n", kMd2FieldNames[i], file.header[i]);
+    std::printf("limits\n");
+    for (const auto& l : limits)
+        std::printf("  %-17s %d of %d\n", kMd2FieldNames[l.field], file.header[l.field], l.limit);
+    std::printf("frames\n");
+    for (size_t f = 0; f < names.size(); f++) std::printf("  %3zu %s\n", f, names[f].c_str());
+    std::printf("animations (%zu from names%s)\n", fromNames.size(),
+                layout ? (", " + std::to_string(animations.size()) + " with the standard player layout").c_str() : "");
+    for (const Animation& a : animations)
+        std::printf("  first %3d  length %3d  %s%s\n", a.first, a.length, a.name.c_str(), a.inferred ? "  (inferred)" : "");
+    return 0;
+}
+
+int Check(const std::string& model, const std::string& skin, bool json) {
+    Md2File file;
+    std::vector<Finding> findings;
+    if (!ReadMd2File(model, &file)) findings.push_back({true, "offset 0", "cannot be read, or is shorter than the 68-byte header"});
+    else findings = CheckModel(file);
+    if (!skin.empty())
+        for (const Finding& f : CheckSkin(skin)) findings.push_back(f);
+    bool errors = false;
+    if (json) std::printf("{\"file\": %s, \"problems\": [", Json(model).c_str());
+    for (size_t i = 0; i < findings.size(); i++) {
+        const Finding& f = findings[i];
+        errors = errors || f.error;
+        if (json)
+            std::printf("%s{\"severity\": \"%s\", \"where\": %s, \"message\": %s}", i ? ", " : "",
+                        f.error ? "error" : "warning", Json(f.where).c_str(), Json(f.text).c_str());
+        else
+            std::printf("%s: %s: %s: %s\n", model.c_str(), f.error ? "error" : "warning", f.where.c_str(), f.text.c_str());
+    }
+    if (json) std::printf("]}\n");
+    else if (findings.empty()) std::printf("%s: no problems\n", model.c_str());
+    return errors ? 1 : 0;
+}
+
+bool ParseInt(const char* text, int* value) {
+    char* end = nullptr;
+    const long v = std::strtol(text, &end, 10);
+    if (!*text || *end || v < -100000 || v > 100000) return false;
+    *value = int(v);
+    return true;
+}
+
+int Render(const std::vector<std::string>& args) {
+    RenderRequest request;
+    std::vector<std::string> models;
+    std::string output;
+    for (size_t i = 0; i < args.size(); i++) {
+        const std::string& a = args[i];
+        const bool more = i + 1 < args.size();
+        const char* value = more ? args[i + 1].c_str() : "";
+        if (a.rfind("--", 0) != 0 && a != "-o") {
+            models.push_back(a);
+            continue;
+        }
+        if (!more) return Usage(a + " needs a value");
+        i++;
+        int x = 0, y = 0;
+        if (a == "-o") output = value;
+        else if (a == "--skin") request.skin = value;
+        else if (a == "--frame") request.frame = value;
+        else if (a == "--animation") request.animation = value;
+        else if (a == "--sheet") {
+            if (!ParseInt(value, &request.sheetColumns) || request.sheetColumns < 1) return Usage("bad --sheet");
+        } else if (a == "--mode") {
+            request.mode = value;
+            if (request.mode != "wire" && request.mode != "nearest" && request.mode != "linear") return Usage("bad --mode");
+        } else if (a == "--size") {
+            if (std::sscanf(value, "%dx%d", &x, &y) != 2 || x < 1 || y < 1 || x > 8192 || y > 8192) return Usage("bad --size");
+            request.width = x, request.height = y;
+        } else if (a == "--orbit") {
+            if (std::sscanf(value, "%d,%d", &x, &y) != 2) return Usage("bad --orbit");
+            request.orbitX = x, request.orbitY = y;
+        } else if (a == "--zoom") {
+            if (!ParseInt(value, &request.zoom)) return Usage("bad --zoom");
+        } else if (a == "--pan") {
+            if (!ParseInt(value, &request.pan)) return Usage("bad --pan");
+        } else if (a == "--gamma") request.gamma = value;
+        else if (a == "--mipmaps") {
+            if (std::strcmp(value, "on") && std::strcmp(value, "off")) return Usage("bad --mipmaps");
+            request.mipmapsOff = std::strcmp(value, "off") == 0;
+        } else if (a == "--background") {
+            char* end = nullptr;
+            request.backgroundRgb = unsigned(std::strtoul(value, &end, 16));
+            if (std::strlen(value) != 6 || *end) return Usage("bad --background");
+            request.background = true;
+        } else return Usage("unknown option " + a);
+    }
+    if (models.empty() || output.empty()) return Usage("render needs a model and -o");
+    if ((request.sheetColumns > 0) != !request.animation.empty()) return Usage("--animation and --sheet go together");
+    const bool toFolder = models.size() > 1 || (!output.empty() && output.back() == '/');
+    int status = 0;
+    for (const std::string& model : models) {
+        request.model = model;
+        request.output = toFolder ? (std::filesystem::path(output) / std::filesystem::path(model).stem()).string() + ".bmp" : output;
+        const std::string problem = RenderModel(request);
+        if (!problem.empty()) {
+            std::fprintf(stderr, "velmorin-cli: %s: %s\n", model.c_str(), problem.c_str());
+            status = 1;
+        }
+    }
+    return status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.empty()) return Usage("no command");
+    if (args[0] == "--help" || args[0] == "-h") {
+        std::fputs(kHelp, stdout);
+        return 0;
+    }
+    if (args[0] == "--version") {
+        std::puts(kCliVersion);
+        return 0;
+    }
+    const std::string command = args[0];
+    args.erase(args.begin());
+    bool json = false;
+    std::vector<std::string> plain;
+    for (const std::string& a : args) {
+        if (a == "--json" && command != "render") json = true;
+        else plain.push_back(a);
+    }
+    if (command == "info") {
+        if (plain.size() != 1) return Usage("info takes one model");
+        return Info(plain[0], json);
+    }
+    if (command == "check") {
+        if (plain.empty() || plain.size() > 2) return Usage("check takes a model and perhaps a skin");
+        return Check(plain[0], plain.size() == 2 ? plain[1] : "", json);
+    }
+    if (command == "render") return Render(plain);
+    return Usage("unknown command " + command);
+}

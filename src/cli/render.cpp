@@ -1,0 +1,159 @@
+#include "render.h"
+
+#include <windows.h>
+
+#include <GL/gl.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <vector>
+
+#include "../../res/resource.h"
+#include "animations.h"
+#include "formats/md2.h"
+#include "formats/screenshot_files.h"
+#include "headless/headless.h"
+#include "render/frame_drawing.h"
+#include "render/scene.h"
+#include "state/viewer_state.h"
+
+using headless::Step;
+
+namespace {
+
+// The layer's frame, menu and bars around the drawing area.
+const int kAcross = 16, kDown = 105;
+const int kDragX = 192, kDragY = 200;
+
+Step Command(int id) {
+    return [id] { PostMessageA(viewer.hWnd, WM_COMMAND, WPARAM(id), 0); };
+}
+
+void Drag(std::vector<Step>& script, unsigned button, int dx, int dy) {
+    script.push_back([button] {
+        headless::MoveCursorToClient(viewer.hWnd, kDragX, kDragY);
+        headless::MouseDown(button);
+    });
+    script.push_back([dx, dy] { headless::MoveCursorToClient(viewer.hWnd, kDragX + dx, kDragY + dy); });
+    script.push_back([button] { headless::MouseUp(button); });
+}
+
+bool IsTga(const std::string& path) {
+    std::string extension = std::filesystem::path(path).extension().string();
+    for (char& c : extension) c = char(std::tolower(static_cast<unsigned char>(c)));
+    return extension == ".tga";
+}
+
+// Frame indices of a frame given by number or name, or of an animation's frames.
+std::vector<int32_t> FramesOf(const RenderRequest& r, const Md2Model& model, std::string* problem) {
+    std::vector<std::string> names;
+    for (int32_t f = 0; f < model.numFrames; f++) {
+        char name[17];
+        CopyMd2FrameName(Md2FrameData(model, f), name);
+        names.push_back(name);
+    }
+    std::vector<int32_t> frames;
+    if (r.sheetColumns > 0) {
+        bool layout = false;
+        for (const Animation& a : ApplyStandardLayout(AnimationsFromNames(names), model.numFrames, &layout))
+            if (a.name == r.animation)
+                for (int32_t f = a.first; f < a.first + a.length; f++) frames.push_back(f);
+        if (frames.empty()) *problem = "no animation \"" + r.animation + "\"";
+        return frames;
+    }
+    if (r.frame.empty()) return {0};
+    char* end = nullptr;
+    const long number = std::strtol(r.frame.c_str(), &end, 10);
+    if (*end == '\0' && number >= 0 && number < model.numFrames) return {int32_t(number)};
+    for (int32_t f = 0; f < model.numFrames; f++)
+        if (names[size_t(f)] == r.frame) return {f};
+    *problem = "no frame \"" + r.frame + "\"";
+    return {};
+}
+
+// The drawing area of the back buffer after drawing `frame`, as the screenshot takes it.
+std::vector<unsigned char> Capture(int32_t frame, int* width, int* height) {
+    viewer.currentFrame = frame;
+    RenderScene();
+    const DrawingArea area = MeasureDrawingArea();
+    std::vector<unsigned char> pixels(size_t(area.width) * area.height * 3);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    DrawFrame(viewer.model, frame);
+    glReadBuffer(GL_BACK);
+    glReadPixels(area.x, area.y, area.width, area.height, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+    *width = area.width;
+    *height = area.height;
+    return pixels;
+}
+
+}  // namespace
+
+std::string RenderModel(const RenderRequest& r) {
+    headless::Reset();
+    viewer = ViewerState{};
+    Md2Model probe{};
+    if (!LoadMD2(r.model.c_str(), &probe)) return "the viewer refuses this model";
+    std::string problem;
+    const std::vector<int32_t> frames = FramesOf(r, probe, &problem);
+    ReleaseModel(&probe);
+    if (!problem.empty()) return problem;
+
+    std::vector<Step> script;
+    script.push_back([&r] { headless::ResizeWindow(viewer.hWnd, r.width + kAcross, r.height + kDown); });
+    if (r.background) {
+        headless::AnswerColor(RGB(r.backgroundRgb >> 16 & 0xFF, r.backgroundRgb >> 8 & 0xFF, r.backgroundRgb & 0xFF));
+        script.push_back(Command(IDM_BACKGROUND_COLOR));
+    }
+    headless::AnswerFile(r.model);
+    script.push_back(Command(IDM_OPEN_MODEL));
+    if (!r.gamma.empty()) {
+        headless::AnswerDialog({headless::SetItemText(IDC_GAMMA, r.gamma), headless::PressButton(IDOK)});
+        script.push_back(Command(IDM_GAMMA));
+    }
+    if (r.mipmapsOff) script.push_back(Command(IDM_MIPMAP));
+    if (!r.skin.empty()) {
+        headless::AnswerFile(r.skin);
+        script.push_back(Command(IDM_CHOOSE_SKIN));
+    }
+    if (r.mode == "wire") script.push_back(Command(IDM_WIREFRAME));
+    if (r.mode == "nearest") script.push_back(Command(IDM_TEXTURED_NEAREST));
+    if (r.mode == "linear") script.push_back(Command(IDM_TEXTURED_LINEAR));
+    for (int step = 0; step < std::abs(r.zoom); step++) script.push_back(Command(r.zoom > 0 ? IDM_ZOOM_IN : IDM_ZOOM_OUT));
+    if (r.orbitX || r.orbitY) Drag(script, MK_LBUTTON, r.orbitX, r.orbitY);
+    if (r.pan) Drag(script, MK_RBUTTON, 0, r.pan);
+
+    std::string written;
+    if (r.sheetColumns == 0) {
+        // One frame: stepped to as a user would, then the viewer's own screenshot.
+        script.push_back(Command(IDM_FIRST_FRAME));
+        for (int32_t f = 0; f < frames[0]; f++) script.push_back(Command(IDM_NEXT_FRAME));
+        headless::AnswerFile(r.output, IsTga(r.output) ? 2 : 1);
+        script.push_back(Command(IDM_SCREENSHOT));
+    } else {
+        script.push_back([&r, &frames, &written] {
+            int width = 0, height = 0;
+            const int columns = r.sheetColumns, rows = int((frames.size() + columns - 1) / columns);
+            std::vector<std::vector<unsigned char>> cells;
+            for (int32_t frame : frames) cells.push_back(Capture(frame, &width, &height));
+            // Cells left to right, top to bottom; the image's rows run bottom first.
+            std::vector<unsigned char> sheet(size_t(width) * columns * height * rows * 3, 0);
+            for (size_t c = 0; c < cells.size(); c++) {
+                const int column = int(c) % columns, row = rows - 1 - int(c) / columns;
+                for (int y = 0; y < height; y++)
+                    std::copy_n(&cells[c][size_t(y) * width * 3], size_t(width) * 3,
+                                &sheet[((size_t(row) * height + y) * width * columns + size_t(column) * width) * 3]);
+            }
+            const RgbImage image = {width * columns, height * rows, sheet.data()};
+            if (!(IsTga(r.output) ? WriteTGA(r.output.c_str(), image) : WriteBMP(r.output.c_str(), image)))
+                written = "cannot write " + r.output;
+        });
+    }
+    script.push_back([] { PostMessageA(viewer.hWnd, WM_CLOSE, 0, 0); });
+    headless::RunWinMain(script);
+    for (const std::string& p : headless::Problems()) written += (written.empty() ? "" : "; ") + p;
+    for (const headless::ShownModal& shown : headless::ShownModals())
+        if (shown.kind == headless::Shown::MessageBox) written += (written.empty() ? "" : "; ") + shown.text;
+    if (viewer.model.loaded) ReleaseModel(&viewer.model);
+    headless::Reset();
+    return written;
+}

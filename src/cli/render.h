@@ -1,0 +1,26 @@
+#pragma once
+
+// Pictures of a model as the viewer shows them: the program's own WinMain on
+// the headless backend, driven by the same commands, dialogs and mouse moves
+// a user would give it; written with the program's own BMP or TGA writer.
+
+#include <string>
+
+struct RenderRequest {
+    std::string model, skin, output;
+    std::string frame;      // a number or a frame name; empty: frame 0
+    std::string animation;  // with sheetColumns > 0: every frame of it in a grid
+    int sheetColumns = 0;
+    std::string mode;       // wire, nearest, linear; empty: as the viewer would be
+    int width = 384, height = 395;  // the drawing area
+    int orbitX = 0, orbitY = 0;     // a left-button drag, in pixels
+    int zoom = 0;                   // zoom-in steps; negative: out
+    int pan = 0;                    // a right-button drag, in pixels (down is positive)
+    std::string gamma;              // as typed into the Gamma dialog
+    bool mipmapsOff = false;
+    bool background = false;
+    unsigned backgroundRgb = 0;     // 0xRRGGBB
+};
+
+// Returns an empty string when written, else why not.
+std::string RenderModel(const RenderRequest& request);
