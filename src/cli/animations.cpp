@@ -1,5 +1,7 @@
 #include "animations.h"
 
+#include "formats/md2.h"
+
 #include <cctype>
 #include <algorithm>
 #include <map>
@@ -106,4 +108,14 @@ std::vector<Animation> ApplyStandardLayout(const std::vector<Animation>& fromNam
         if (entries > 1) *used = true;
     }
     return split;
+}
+
+std::vector<std::string> FrameNames(const Md2Model& model) {
+    std::vector<std::string> names;
+    for (int32_t f = 0; f < model.numFrames; f++) {
+        char name[17];
+        CopyMd2FrameName(Md2FrameData(model, f), name);
+        names.push_back(name);
+    }
+    return names;
 }

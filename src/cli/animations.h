@@ -18,5 +18,8 @@ struct Animation {
 };
 
 std::vector<Animation> AnimationsFromNames(const std::vector<std::string>& names);
+// Every frame's name, in order, bounded to its 16 bytes.
+struct Md2Model;
+std::vector<std::string> FrameNames(const Md2Model& model);
 // The standard layout's split where the name groups are consistent with it; `used` says whether it was.
 std::vector<Animation> ApplyStandardLayout(const std::vector<Animation>& fromNames, int32_t numFrames, bool* used);

@@ -81,12 +81,7 @@ int Info(const std::string& path, bool json) {
         std::fprintf(stderr, "velmorin-cli: %s: refused: %s\n", path.c_str(), reason.c_str());
         return 1;
     }
-    std::vector<std::string> names;
-    for (int32_t f = 0; f < model.numFrames; f++) {
-        char name[17];
-        CopyMd2FrameName(Md2FrameData(model, f), name);
-        names.push_back(name);
-    }
+    const std::vector<std::string> names = FrameNames(model);
     ReleaseModel(&model);
     const std::vector<Animation> fromNames = AnimationsFromNames(names);
     bool layout = false;

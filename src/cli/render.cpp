@@ -46,12 +46,7 @@ bool IsTga(const std::string& path) {
 
 // Frame indices of a frame given by number or name, or of an animation's frames.
 std::vector<int32_t> FramesOf(const RenderRequest& r, const Md2Model& model, std::string* problem) {
-    std::vector<std::string> names;
-    for (int32_t f = 0; f < model.numFrames; f++) {
-        char name[17];
-        CopyMd2FrameName(Md2FrameData(model, f), name);
-        names.push_back(name);
-    }
+    const std::vector<std::string> names = FrameNames(model);
     std::vector<int32_t> frames;
     if (r.sheetColumns > 0) {
         bool layout = false;

@@ -113,12 +113,7 @@ TEST(CliInfo, SplitsTheRealModelsAnimations) {
         }
         Md2Model model{};
         ASSERT_EQ(LoadMD2(path.c_str(), &model), 1);
-        std::vector<std::string> names;
-        for (int32_t f = 0; f < model.numFrames; f++) {
-            char name[17];
-            CopyMd2FrameName(Md2FrameData(model, f), name);
-            names.push_back(name);
-        }
+        const std::vector<std::string> names = FrameNames(model);
         ReleaseModel(&model);
         const std::vector<Animation> fromNames = AnimationsFromNames(names);
         bool layout = false;

@@ -20,3 +20,11 @@ function(velmorin_embed_resources target)
     COMMENT "Embedding the resources of ${target}" VERBATIM)
   target_sources(${target} PRIVATE ${output})
 endfunction()
+
+# The viewer's own resources, for the viewer and every program that runs its WinMain.
+function(velmorin_embed_viewer_resources target)
+  velmorin_embed_resources(${target}
+    SCRIPT ${PROJECT_SOURCE_DIR}/res/velmorin.rc
+    HEADER ${PROJECT_SOURCE_DIR}/res/resource.h
+    FILES toolbar.bmp velmorin.ico)
+endfunction()
