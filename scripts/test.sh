@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Everything CI runs: set-up, the real test corpus, the whole suite in a normal
-# build and in a sanitizer build, and the fuzzers.
+# Everything CI runs: set-up, the real test corpus, the whole suite (unit,
+# layer, render, shell, window, cli) in a normal build and in a sanitizer
+# build, the benchmark once, the Windows builds with the Wine smoke test, and
+# the fuzzers.
 set -euo pipefail
 top="$(cd "$(dirname "$0")/.." && pwd)"
 "$top/scripts/setup.sh"
