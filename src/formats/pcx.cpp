@@ -1,5 +1,6 @@
 #include "pcx.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -20,6 +21,16 @@ bool HeaderIsSupported(const unsigned char* header) {
     return manufacturer == 10 && bitsPerPixel == 8 && planes == 1;
 }
 
+// Fills `size` bytes with one RGB triple, doubling what is already filled.
+void FillWithEntry(unsigned char* out, size_t size, const unsigned char* rgb) {
+    std::memcpy(out, rgb, 3);
+    for (size_t filled = 3; filled < size;) {
+        const size_t step = std::min(filled, size - filled);
+        std::memcpy(out + filled, out, step);
+        filled += step;
+    }
+}
+
 // Run-length decoding into RGB. The run state carries across scan lines, a
 // run byte of 0xC0 wraps the 8-bit counter into 256 pixels, and reads past
 // the end of the file give 0xFF (a run of 63 whose value is again 0xFF).
@@ -35,6 +46,13 @@ void DecodePixels(FILE* file, const unsigned char* palette, unsigned char* out, 
             } else {
                 run = 1;
                 value = b;
+            }
+            // Once a read has found the end, this pixel and every one after
+            // it is entry 255: filled at once, not byte by byte (a tiny file
+            // may claim a huge image).
+            if (std::feof(file)) {
+                FillWithEntry(out + 3 * i, 3 * (count - i), palette + 3 * 255);
+                return;
             }
         }
         std::memcpy(out + 3 * i, palette + 3 * value, 3);
