@@ -241,7 +241,6 @@ std::string Png(const Picture& p, const std::vector<bool>& transparent) {
     return png;
 }
 
-
 }  // namespace
 
 int main(int argc, char** argv) {

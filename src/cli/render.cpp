@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include <GL/gl.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -13,7 +12,7 @@
 #include "formats/md2.h"
 #include "formats/screenshot_files.h"
 #include "headless/headless.h"
-#include "render/frame_drawing.h"
+#include "render/capture.h"
 #include "render/scene.h"
 #include "state/viewer_state.h"
 
@@ -72,10 +71,7 @@ std::vector<unsigned char> Capture(int32_t frame, int* width, int* height) {
     RenderScene();
     const DrawingArea area = MeasureDrawingArea();
     std::vector<unsigned char> pixels(size_t(area.width) * area.height * 3);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    DrawFrame(viewer.model, frame);
-    glReadBuffer(GL_BACK);
-    glReadPixels(area.x, area.y, area.width, area.height, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+    ReadDrawingArea(area, pixels.data());
     *width = area.width;
     *height = area.height;
     return pixels;

@@ -43,6 +43,13 @@ void ReportUnwritable(const char* path) {
 
 }  // namespace
 
+void ReadDrawingArea(const DrawingArea& area, unsigned char* pixels) {
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    DrawFrame(viewer.model, viewer.currentFrame);
+    glReadBuffer(GL_BACK);
+    glReadPixels(area.x, area.y, area.width, area.height, GL_RGB, GL_UNSIGNED_BYTE, pixels);
+}
+
 int SaveScreenShot() {
     if (viewer.model.loaded == 0) {
         MessageBoxA(nullptr, kNoModelText, nullptr, MB_OK);
@@ -57,12 +64,7 @@ int SaveScreenShot() {
     unsigned char* pixels = static_cast<unsigned char*>(std::malloc(size_t(area.width) * area.height * 3));
     if (!pixels) return 0;
 
-    // The frame is drawn again into the back buffer, with the projection as
-    // it is, and read back without being shown: rows bottom first, RGB.
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    DrawFrame(viewer.model, viewer.currentFrame);
-    glReadBuffer(GL_BACK);
-    glReadPixels(area.x, area.y, area.width, area.height, GL_RGB, GL_UNSIGNED_BYTE, pixels);
+    ReadDrawingArea(area, pixels);
     const RgbImage image = {area.width, area.height, pixels};
     const int written = filter == kTgaFilter ? WriteTGA(path, image) : WriteBMP(path, image);
     std::free(pixels);
