@@ -7,6 +7,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config python3  # build
   g++-mingw-w64-x86-64 g++-mingw-w64-i686   # Windows builds; the layer's headers are checked against theirs
+  g++-multilib qemu-user-static             # the 32-bit arithmetic, built with -m32 and run under emulation
   clang libclang-rt-14-dev             # libFuzzer targets
   libgtest-dev                         # unit tests
   libassimp-dev imagemagick            # independent readers the tests compare with

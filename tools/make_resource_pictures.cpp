@@ -117,7 +117,12 @@ Picture IconPicture(std::vector<bool>* transparent) {
     for (int y = 0; y < 32; y++)
         for (int x = 0; x < 32; x++) {
             const double dx = x - 15.5, dy = y - 15.5;
-            if (dx * dx + dy * dy > 15.8 * 15.8) (*transparent)[size_t(y) * 32 + x] = true;
+            // Black under the AND mask: Windows XORs the colour image onto
+            // the background there, and only black leaves it unchanged.
+            if (dx * dx + dy * dy > 15.8 * 15.8) {
+                (*transparent)[size_t(y) * 32 + x] = true;
+                icon.Set(x, y, kBlack);
+            }
         }
     const int top[2] = {16, 3}, bottom[2] = {16, 28};
     const int ring[4][2] = {{5, 15}, {13, 19}, {27, 16}, {19, 12}};

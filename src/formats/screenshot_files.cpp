@@ -1,7 +1,6 @@
 #include "screenshot_files.h"
 
-#include <filesystem>
-#include <system_error>
+#include <sys/stat.h>
 
 namespace {
 
@@ -46,8 +45,9 @@ int FinishFile(FILE* stream, const char* path) {
     const bool written = !std::ferror(stream);
     const bool closed = std::fclose(stream) == 0;
     if (written && closed) return 1;
-    std::error_code error;
-    if (std::filesystem::is_regular_file(path, error)) std::remove(path);
+    // stat and remove take the name's bytes as they are, whatever their encoding.
+    struct stat info;
+    if (stat(path, &info) == 0 && S_ISREG(info.st_mode)) std::remove(path);
     return 0;
 }
 

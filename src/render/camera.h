@@ -6,7 +6,6 @@
 
 const float kZoomStep = 10.0f;
 
-void RotatePair(float angle, float* a, float* b);
 void OrbitCamera();          // a mouse move with the left button held
 void PanCamera();            // a mouse move with the right button held
 void ZoomCamera(float step);  // toward the origin; negative: away

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "../state/viewer_state.h"
+#include "camera_steps.h"
 #include "frame_drawing.h"
 
 namespace {
@@ -103,8 +104,9 @@ DrawingArea MeasureDrawingArea() {
 void ResizeGL() {
     const DrawingArea area = MeasureDrawingArea();
     glViewport(area.x, area.y, area.width, area.height > 0 ? area.height : 0);
-    // An empty area would make the aspect 0 or not finite: keep the last usable one.
-    if (area.width > 0 && area.height > 0) viewer.aspect = float(area.width) / float(area.height);
+    // An empty area has no aspect: keep the last usable one.
+    const float aspect = AspectOf(area.width, area.height);
+    if (aspect > 0) viewer.aspect = aspect;
     ApplyProjection();
 }
 

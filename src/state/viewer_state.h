@@ -5,10 +5,7 @@
 #include <cstdint>
 
 #include "md2_model.h"
-
-struct Vec3 {
-    float x, y, z;
-};
+#include "vec3.h"
 
 // All of the viewer's state: one record, one instance, living for the whole
 // run. WinMain gives the start values; every other field starts at zero.

@@ -6,6 +6,7 @@
 
 #include "../fixtures/temp_files.h"
 #include "render/skin.h"
+#include "render/skin_pixels.h"
 #include "render_test.h"
 
 namespace {

@@ -98,10 +98,12 @@ TEST(ScreenshotFiles, FailedWritesReturnZeroAndLeaveNothing) {
     ASSERT_EQ(stat("/dev/full", &device), 0);
     EXPECT_TRUE(S_ISCHR(device.st_mode));
 
-    // A regular file that cannot grow past 1000 bytes: the partial file goes.
+    // A regular file that cannot grow past 1000 bytes: the partial file goes,
+    // also under a Windows-1252 name that is not valid UTF-8 ("café").
     Bytes big = Gradient(100, 100);
-    for (bool bmp : {true, false}) {
-        const std::string path = TempPath(bmp ? "limited.bmp" : "limited.tga");
+    for (const char* name : {"limited.bmp", "limited.tga", "limited-caf\xE9.bmp", "limited-caf\xE9.tga"}) {
+        const std::string path = TempPath(name);
+        const bool bmp = path.back() == 'p';
         const pid_t child = fork();
         if (child == 0) {
             std::signal(SIGXFSZ, SIG_IGN);

@@ -1,0 +1,5 @@
+#pragma once
+
+struct Vec3 {
+    float x, y, z;
+};
