@@ -15,6 +15,7 @@ packages=(
   libfltk1.3-dev libgtk2.0-0                # real windows; GTK gives FLTK its file chooser
   xvfb xauth xdotool xclip                  # the window tests
   wine64                                    # the Windows build's smoke test
+  dpkg-dev file lintian desktop-file-utils man-db  # the Debian package: made, checked, installed
   libbenchmark-dev libsdl2-image-dev libstb-dev  # the benchmark and what it compares with
 )
 

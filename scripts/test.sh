@@ -20,6 +20,13 @@ echo "== normal build"
 run_suite "$top/build/release"
 echo "== the benchmark, once and briefly, so that it keeps building and running"
 "$top/build/release/bench/velmorin_bench" --benchmark_min_time=0.001 >/dev/null
+echo "== the Debian package: a viewer-only build, packed, checked, installed and removed"
+"$top/scripts/package-debian.sh"
+if grep -v '^//' "$top/build/package/CMakeCache.txt" | grep -E "GTest|benchmark_DIR|assimp|SDL2|STB_LIBRARY"; then
+  echo "FAILED: the viewer-only build looked for a test or benchmark package"
+  exit 1
+fi
+"$top/tests/install/debian_package_test.sh" "$top"/build/package/packages/velmorin_*_amd64.deb "$top/build/release/sample"
 echo "== AddressSanitizer and UndefinedBehaviorSanitizer build"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
   run_suite "$top/build/sanitize" -DVELMORIN_SANITIZE=ON

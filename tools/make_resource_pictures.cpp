@@ -1,9 +1,10 @@
 // Draws Velmorin's toolbar bitmap (208 x 15, thirteen 16 x 15 images) and its
 // icon (32 x 32), both in the 16 standard Windows colours, and writes them as
-// toolbar.bmp and velmorin.ico, and the icon again as velmorin.png for desktop
-// menus, into the folder given.
+// toolbar.bmp and velmorin.ico, and the icon again as velmorin.png and, four
+// times as large, velmorin-128.png for desktop menus, into the folder given.
 //
 //   make_resource_pictures res
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -35,11 +36,14 @@ struct Picture {
         for (int y = y0; y <= y1; y++)
             for (int x = x0; x <= x1; x++) Set(x, y, c);
     }
-    void Line(int x0, int y0, int x1, int y1, Colour c) {
+    // A line `width` pixels wide: a width x width pen whose top left corner
+    // runs from (x0, y0) to (x1, y1).
+    void Line(int x0, int y0, int x1, int y1, Colour c, int width = 1) {
         const int steps = std::max(std::abs(x1 - x0), std::abs(y1 - y0));
         for (int i = 0; i <= steps; i++) {
             const double t = steps ? double(i) / steps : 0;
-            Set(int(std::lround(x0 + t * (x1 - x0))), int(std::lround(y0 + t * (y1 - y0))), c);
+            const int x = int(std::lround(x0 + t * (x1 - x0))), y = int(std::lround(y0 + t * (y1 - y0)));
+            Fill(x, y, x + width - 1, y + width - 1, c);
         }
     }
 };
@@ -110,28 +114,35 @@ std::vector<Picture> ToolbarImages() {
     return images;
 }
 
-// The icon: a wire-frame octahedron, as the viewer draws models, on a navy disk.
-Picture IconPicture(std::vector<bool>* transparent) {
-    Picture icon(32, 32, kNavy);
-    transparent->assign(32 * 32, false);
-    for (int y = 0; y < 32; y++)
-        for (int x = 0; x < 32; x++) {
-            const double dx = x - 15.5, dy = y - 15.5;
+// The icon: a wire-frame octahedron, as the viewer draws models, on a navy
+// disk; drawn on a 32 x 32 grid, `scale` pixels to a grid step (1 for the
+// Windows icon, 4 for today's desktop menus).
+Picture IconPicture(int scale, std::vector<bool>* transparent) {
+    const int side = 32 * scale;
+    Picture icon(side, side, kNavy);
+    transparent->assign(size_t(side) * side, false);
+    const double center = (side - 1) / 2.0, radius = 15.8 * scale;
+    for (int y = 0; y < side; y++)
+        for (int x = 0; x < side; x++) {
+            const double dx = x - center, dy = y - center;
             // Black under the AND mask: Windows XORs the colour image onto
             // the background there, and only black leaves it unchanged.
-            if (dx * dx + dy * dy > 15.8 * 15.8) {
-                (*transparent)[size_t(y) * 32 + x] = true;
+            if (dx * dx + dy * dy > radius * radius) {
+                (*transparent)[size_t(y) * side + x] = true;
                 icon.Set(x, y, kBlack);
             }
         }
     const int top[2] = {16, 3}, bottom[2] = {16, 28};
     const int ring[4][2] = {{5, 15}, {13, 19}, {27, 16}, {19, 12}};
+    const auto edge = [&](const int* a, const int* b, Colour c) {
+        icon.Line(a[0] * scale, a[1] * scale, b[0] * scale, b[1] * scale, c, scale);
+    };
     for (int i = 0; i < 4; i++) {
         const int* a = ring[i];
         const int* b = ring[(i + 1) % 4];
-        icon.Line(a[0], a[1], b[0], b[1], kAqua);
-        icon.Line(top[0], top[1], a[0], a[1], kYellow);
-        icon.Line(bottom[0], bottom[1], a[0], a[1], kAqua);
+        edge(a, b, kAqua);
+        edge(top, a, kYellow);
+        edge(bottom, a, kAqua);
     }
     return icon;
 }
@@ -230,10 +241,15 @@ std::string Png(const Picture& p, const std::vector<bool>& transparent) {
     }
     uint32_t a = 1, b = 0;
     for (unsigned char byte : raw) a = (a + byte) % 65521, b = (b + a) % 65521;
-    std::string zlib = {char(0x78), char(0x01), char(0x01)};  // one final stored block
-    Put16(zlib, uint32_t(raw.size()));
-    Put16(zlib, uint32_t(~raw.size() & 0xFFFF));
-    zlib += raw;
+    // Stored blocks of at most 65535 bytes, the last one marked final.
+    std::string zlib = {char(0x78), char(0x01)};
+    for (size_t at = 0; at < raw.size(); at += 65535) {
+        const size_t length = std::min<size_t>(65535, raw.size() - at);
+        zlib += char(at + length == raw.size() ? 1 : 0);
+        Put16(zlib, uint32_t(length));
+        Put16(zlib, uint32_t(~length & 0xFFFF));
+        zlib += raw.substr(at, length);
+    }
     PutBig32(zlib, b << 16 | a);
     std::string header;
     PutBig32(header, uint32_t(p.width));
@@ -259,11 +275,13 @@ int main(int argc, char** argv) {
     for (size_t i = 0; i < images.size(); i++)
         for (int y = 0; y < 15; y++)
             for (int x = 0; x < 16; x++) strip.Set(int(i) * 16 + x, y, Colour(images[i].pixels[size_t(y) * 16 + x]));
-    std::vector<bool> transparent;
-    const Picture icon = IconPicture(&transparent);
+    std::vector<bool> transparent, largeTransparent;
+    const Picture icon = IconPicture(1, &transparent);
+    const Picture largeIcon = IconPicture(4, &largeTransparent);
     if (!WriteWholeFile(folder + "/toolbar.bmp", Bitmap(strip)) ||
         !WriteWholeFile(folder + "/velmorin.ico", Icon(icon, transparent)) ||
-        !WriteWholeFile(folder + "/velmorin.png", Png(icon, transparent))) {
+        !WriteWholeFile(folder + "/velmorin.png", Png(icon, transparent)) ||
+        !WriteWholeFile(folder + "/velmorin-128.png", Png(largeIcon, largeTransparent))) {
         std::fprintf(stderr, "make_resource_pictures: cannot write into %s\n", folder.c_str());
         return 1;
     }

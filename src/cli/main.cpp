@@ -15,7 +15,7 @@
 
 namespace {
 
-const char kCliVersion[] = "velmorin-cli 1.0";
+const char kCliVersion[] = "velmorin-cli " VELMORIN_VERSION;  // the project's version, from CMake
 
 const char kHelp[] =
     "usage: velmorin-cli COMMAND ...\n"
@@ -42,7 +42,7 @@ const char kHelp[] =
     "      --gamma G                as typed into the Gamma dialog\n"
     "      --mipmaps on|off         (default on)\n"
     "      --background RRGGBB      the clear colour\n"
-    "  --help, --version\n"
+    "  --help, -h, --version\n"
     "\n"
     "Exit status: 0 success, 1 a file refused or a problem of severity error, 2 bad usage.\n";
 

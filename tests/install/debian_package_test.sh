@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# The Debian package as a user meets it:
+#   debian_package_test.sh PACKAGE.deb SAMPLE_DIR
+# lintian finds no error or warning and the desktop entry validates; apt-get
+# installs it with the dependencies it computed; the installed programs run,
+# the manual pages render, the menu entry's program and icon resolve; removal
+# leaves none of its files. Needs root (or sudo): it installs system-wide.
+set -euo pipefail
+deb="$(realpath "$1")" sample="$(realpath "$2")"
+sudo=""
+[ "$(id -u)" -ne 0 ] && sudo="sudo"
+work="$(mktemp -d)"
+trap '$sudo dpkg --purge velmorin >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
+failures=0
+fail() { echo "FAILED: $*"; failures=$((failures + 1)); }
+apt() { DEBIAN_FRONTEND=noninteractive $sudo apt-get "$@" -y -qq >/dev/null; }
+
+echo "package: $(basename "$deb"), $(stat -c %s "$deb") bytes"
+echo "depends: $(dpkg-deb -f "$deb" Depends)"
+lintian --fail-on error,warning "$deb" || fail "lintian"
+
+dpkg -s velmorin >/dev/null 2>&1 && $sudo dpkg --purge velmorin >/dev/null
+apt install "$deb" || fail "apt-get install"
+files="$(dpkg -L velmorin | while read -r path; do [ -f "$path" ] && echo "$path"; done)"
+
+[ "$(command -v velmorin)" = /usr/bin/velmorin ] || fail "velmorin is not on the path"
+version="$(velmorin-cli --version)" || fail "velmorin-cli --version"
+echo "installed: $version"
+velmorin-cli render "$sample/lantern.md2" --skin "$sample/lantern.pcx" -o "$work/lantern.bmp" ||
+  fail "velmorin-cli render"
+[ "$(head -c 2 "$work/lantern.bmp" 2>/dev/null)" = BM ] || fail "the render is not a BMP file"
+for page in velmorin velmorin-cli; do
+  man -P cat "$page" 2>/dev/null | grep -q "^NAME" || fail "man $page does not render"
+done
+
+entry=/usr/share/applications/velmorin.desktop
+desktop-file-validate "$entry" || fail "desktop-file-validate"
+program="$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$entry")"
+icon="$(sed -n 's/^Icon=//p' "$entry")"
+[ -n "$(command -v "$program")" ] || fail "the entry's program $program is not on the path"
+for size in 32x32 128x128; do
+  png="/usr/share/icons/hicolor/$size/apps/$icon.png"
+  [ "$(identify -format %wx%h "$png" 2>/dev/null)" = "$size" ] || fail "no $size icon named $icon"
+done
+
+apt remove --purge velmorin || fail "apt-get remove"
+dpkg -s velmorin >/dev/null 2>&1 && fail "still installed after removal"
+while read -r path; do
+  [ -e "$path" ] && fail "left behind: $path"
+done <<<"$files"
+echo "$(wc -l <<<"$files") files installed and removed"
+
+[ "$failures" = 0 ] && echo "Debian package test passed" || exit 1
