@@ -25,101 +25,60 @@ struct Report {
     void Warn(const std::string& where, const std::string& text) { findings.push_back({false, where, text}); }
 };
 
-// The header rules the loader applies, each reported on its own.
+// What the header says that the viewer tolerates; the rules it refuses by
+// are the parser's alone.
 void CheckHeader(const Md2File& f, Report& r) {
     const int32_t* h = f.header;
-    for (Md2Field field : {kFrameSize, kNumSkins, kNumVertices, kNumTexCoords, kNumTriangles, kNumGlCommands,
-                           kNumFrames})
-        if (h[field] < 0) r.Error(Field(field), std::string(kMd2FieldNames[field]) + " is negative: " + std::to_string(h[field]));
-    if (h[kNumFrames] == 0) r.Error(Field(kNumFrames), "the model has no frames");
-    if (h[kNumVertices] == 0) r.Error(Field(kNumVertices), "the frames have no vertices");
-    if (h[kNumGlCommands] == 0) r.Error(Field(kNumGlCommands), "the GL command list is empty");
     const struct {
         Md2Field field;
         int32_t limit;
-    } limits[] = {{kNumVertices, kMd2MaxVertices}, {kNumFrames, kMd2MaxFrames}, {kNumTriangles, kMd2MaxTriangles},
-                  {kNumSkins, kMd2MaxSkins}};
+    } limits[] = {{kNumTriangles, kMd2MaxTriangles}, {kNumSkins, kMd2MaxSkins}};
     for (const auto& l : limits)
         if (h[l.field] > l.limit)
-            r.Error(Field(l.field), std::string(kMd2FieldNames[l.field]) + " " + std::to_string(h[l.field]) +
-                                        " is above the format's limit of " + std::to_string(l.limit));
+            r.Warn(Field(l.field), std::string(kMd2FieldNames[l.field]) + " " + std::to_string(h[l.field]) +
+                                       " is above Quake 2's limit of " + std::to_string(l.limit) +
+                                       " (unused by the viewer; other readers may refuse the file)");
     const int64_t needed = 40 + 4 * int64_t(h[kNumVertices]);
-    if (h[kNumVertices] >= 0 && h[kFrameSize] >= 0 && h[kFrameSize] < needed)
-        r.Error(Field(kFrameSize), "frame size " + std::to_string(h[kFrameSize]) + " cannot hold 40 + 4 x " +
-                                       std::to_string(h[kNumVertices]) + " vertices");
-    else if (h[kNumVertices] >= 0 && h[kFrameSize] > needed)
+    if (h[kNumVertices] >= 0 && h[kFrameSize] > needed)
         r.Warn(Field(kFrameSize), "frame size " + std::to_string(h[kFrameSize]) + " is not 40 + 4 x vertices (" +
                                       std::to_string(needed) + ")");
-    const int64_t length = int64_t(f.bytes.size());
-    const struct {
-        Md2Field offset;
-        int64_t size;
-        const char* what;
-    } blocks[] = {{kOffsetFrames, int64_t(h[kFrameSize]) * h[kNumFrames], "frame block"},
-                  {kOffsetGlCommands, 4 * int64_t(h[kNumGlCommands]), "GL command list"}};
-    for (const auto& b : blocks) {
-        if (h[b.offset] < 0 || h[b.offset] >= length)
-            r.Error(Field(b.offset), std::string("the ") + b.what + " starts outside the file (" +
-                                         std::to_string(h[b.offset]) + ")");
-        else if (b.size >= 0 && b.size > length - h[b.offset])
-            r.Error(Field(b.offset), std::string("the ") + b.what + " runs past the end of the file");
-    }
 }
 
-bool ErrorsSoFar(const Report& r) {
-    return std::any_of(r.findings.begin(), r.findings.end(), [](const Finding& f) { return f.error; });
-}
-
-float FloatAt(const Md2File& f, int64_t offset) {
-    const int32_t word = Word(f, offset);
+float FloatOf(int32_t word) {
     float value;
     std::memcpy(&value, &word, 4);
     return value;
 }
 
-// The command list: the loader's rules, then what drawing tolerates.
-void CheckCommands(const Md2File& f, Report& r, std::vector<std::array<int32_t, 3>>* triangles) {
-    const int64_t base = f.header[kOffsetGlCommands], words = f.header[kNumGlCommands];
-    int64_t at = 0;
-    int command = 0;
-    bool outside = false, ended = false;
-    for (; at < words; command++) {
-        const std::string where = "command " + std::to_string(command) + " (" + At(base + 4 * at) + ")";
-        int64_t count = Word(f, base + 4 * at);
-        if (count == 0) {
-            ended = true;
-            break;
-        }
-        const bool fan = count < 0;
-        if (count < 0) count = -count;
-        if (count > (words - at - 1) / 3) {
-            r.Error(where, "its " + std::to_string(count) + " vertices run past the end of the list");
-            return;
-        }
-        if (count < 3) r.Warn(where, "a " + std::string(fan ? "fan" : "strip") + " of " + std::to_string(count) +
-                                         " vertices draws nothing");
+// The parsed command list, walked as drawing walks it, for what drawing tolerates.
+void CheckCommands(const Md2File& f, const Md2Model& model, Report& r,
+                   std::vector<std::array<int32_t, 3>>* triangles) {
+    const int64_t base = f.header[kOffsetGlCommands];
+    bool outside = false;
+    int32_t cursor = 0;
+    Md2Command command;
+    for (int number = 0;; number++) {
+        const std::string where = "command " + std::to_string(number) + " (" + At(base + 4 * int64_t(cursor)) + ")";
+        if (!NextMd2Command(model, &cursor, &command)) break;
+        const int32_t count = command.vertexCount;
+        if (count < 3)
+            r.Warn(where, "a " + std::string(command.isFan ? "fan" : "strip") + " of " + std::to_string(count) +
+                              " vertices draws nothing");
         std::vector<int32_t> indices;
-        for (int64_t v = 0; v < count; v++) {
-            const int64_t vertex = base + 4 * (at + 1 + 3 * v);
-            const int32_t index = Word(f, vertex + 8);
-            if (index < 0 || index >= f.header[kNumVertices]) {
-                r.Error(where, "vertex " + std::to_string(v) + " names vertex " + std::to_string(index) +
-                                   ", not one of the frame's " + std::to_string(f.header[kNumVertices]));
-            }
-            const float s = FloatAt(f, vertex), t = FloatAt(f, vertex + 4);
+        for (int32_t v = 0; v < count; v++) {
+            const int32_t* words = command.vertexWords + 3 * size_t(v);
+            const float s = FloatOf(words[0]), t = FloatOf(words[1]);
             if (!outside && !(s >= 0 && s <= 1 && t >= 0 && t <= 1)) {
                 r.Warn(where, "texture coordinates outside 0..1 (" + std::to_string(s) + ", " + std::to_string(t) + ")");
                 outside = true;  // once is enough to say
             }
-            indices.push_back(index);
+            indices.push_back(words[2]);
         }
-        for (int64_t n = 2; n < count; n++) {
-            const int64_t a = fan ? 0 : n - 2 + n % 2, b = fan ? n - 1 : n - 1 - n % 2;
+        for (int32_t n = 2; n < count; n++) {
+            const int32_t a = command.isFan ? 0 : n - 2 + n % 2, b = command.isFan ? n - 1 : n - 1 - n % 2;
             triangles->push_back({indices[size_t(a)], indices[size_t(b)], indices[size_t(n)]});
         }
-        at += 1 + 3 * count;
     }
-    if (!ended) r.Error(At(base), "the list has no 0 word within its " + std::to_string(words) + " words");
 }
 
 // Rotated so that the smallest index comes first: the same triangle, same winding.
@@ -194,17 +153,19 @@ void CheckSkinNames(const Md2File& f, Report& r) {
 
 std::vector<Finding> CheckModel(const Md2File& f) {
     Report r;
-    if (f.bytes.size() < 68) {
-        r.Error(At(0), "the file is shorter than the 68-byte header");
-        return r.findings;
-    }
     CheckHeader(f, r);
-    if (ErrorsSoFar(r)) return r.findings;  // nothing beyond the header can be trusted
+    Md2Model model{};
+    const Md2Verdict verdict = ParseMD2(f.bytes.data(), f.bytes.size(), &model);
+    if (verdict.refusal != kMd2Accepted) {
+        r.Error(At(verdict.offset), Md2RefusalText(verdict.refusal));
+        return r.findings;  // nothing beyond the refusal can be trusted
+    }
     std::vector<std::array<int32_t, 3>> triangles;
-    CheckCommands(f, r, &triangles);
+    CheckCommands(f, model, r, &triangles);
+    ReleaseModel(&model);
     CheckFrames(f, r);
     CheckSkinNames(f, r);
-    if (!ErrorsSoFar(r)) CheckTriangleTable(f, r, triangles);
+    CheckTriangleTable(f, r, triangles);
     return r.findings;
 }
 
@@ -212,9 +173,14 @@ std::vector<Finding> CheckSkin(const std::string& path) {
     Report r;
     std::ifstream in(path, std::ios::binary);
     const std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (!in.is_open()) {
+        r.Error(path, PcxRefusalText(kPcxUnreadable));
+        return r.findings;
+    }
     RgbImage image{};
-    if (!LoadPCX(path.c_str(), &image)) {
-        r.Error(path, "the viewer would refuse this skin (not an 8-bit, one-plane PCX with a palette at its end)");
+    const PcxVerdict verdict = ParsePCX(bytes.data(), bytes.size(), &image);
+    if (verdict.refusal != kPcxAccepted) {
+        r.Error(path + " " + At(verdict.offset), PcxRefusalText(verdict.refusal));
         return r.findings;
     }
     std::free(image.pixels);

@@ -64,21 +64,14 @@ std::string Json(const std::string& text) {
     return out + "\"";
 }
 
-bool FirstError(const Md2File& file, std::string* reason) {
-    for (const Finding& f : CheckModel(file))
-        if (f.error) {
-            *reason = f.where + ": " + f.text;
-            return true;
-        }
-    return false;
-}
-
 int Info(const std::string& path, bool json) {
     Md2File file;
     Md2Model model{};
-    std::string reason = "cannot be read, or is shorter than the 68-byte header";
-    if (!ReadMd2File(path, &file) || FirstError(file, &reason) || !LoadMD2(path.c_str(), &model)) {
-        std::fprintf(stderr, "velmorin-cli: %s: refused: %s\n", path.c_str(), reason.c_str());
+    Md2Verdict verdict = {kMd2Unreadable, 0};
+    if (ReadMd2File(path, &file)) verdict = ParseMD2(file.bytes.data(), file.bytes.size(), &model);
+    if (verdict.refusal != kMd2Accepted) {
+        std::fprintf(stderr, "velmorin-cli: %s: refused: offset %lld: %s\n", path.c_str(), (long long)verdict.offset,
+                     Md2RefusalText(verdict.refusal));
         return 1;
     }
     const std::vector<std::string> names = FrameNames(model);
@@ -124,7 +117,7 @@ int Info(const std::string& path, bool json) {
 int Check(const std::string& model, const std::string& skin, bool json) {
     Md2File file;
     std::vector<Finding> findings;
-    if (!ReadMd2File(model, &file)) findings.push_back({true, "offset 0", "cannot be read, or is shorter than the 68-byte header"});
+    if (!ReadMd2File(model, &file)) findings.push_back({true, "offset 0", Md2RefusalText(kMd2Unreadable)});
     else findings = CheckModel(file);
     if (!skin.empty())
         for (const Finding& f : CheckSkin(skin)) findings.push_back(f);

@@ -14,8 +14,8 @@ bool ReadMd2File(const std::string& path, Md2File* file) {
     if (!in) return false;
     file->path = path;
     file->bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    if (file->bytes.size() < 68) return false;
-    for (int i = 0; i < 17; i++) file->header[i] = Word(*file, 4 * i);
+    if (file->bytes.size() >= sizeof file->header)
+        for (int i = 0; i < 17; i++) file->header[i] = Word(*file, 4 * i);
     return true;
 }
 

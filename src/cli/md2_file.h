@@ -10,7 +10,7 @@
 struct Md2File {
     std::string path;
     std::vector<unsigned char> bytes;
-    int32_t header[17] = {};  // in file order: ident, version, skin width, ...
+    int32_t header[17] = {};  // in file order: ident, version, skin width, ...; 0s for a shorter file
 };
 
 enum Md2Field {
@@ -21,7 +21,7 @@ enum Md2Field {
 
 extern const char* const kMd2FieldNames[17];
 
-bool ReadMd2File(const std::string& path, Md2File* file);  // false: cannot be read, or under 68 bytes
+bool ReadMd2File(const std::string& path, Md2File* file);  // false: cannot be read
 bool InFile(const Md2File& file, int64_t offset, int64_t size);
 int32_t Word(const Md2File& file, int64_t offset);  // caller checks InFile
 std::string FrameName(const Md2File& file, int32_t frame);  // frame inside the file: checked by caller

@@ -9,6 +9,7 @@
 
 #include "../../res/resource.h"
 #include "animations.h"
+#include "formats/file_bytes.h"
 #include "formats/md2.h"
 #include "formats/screenshot_files.h"
 #include "headless/headless.h"
@@ -83,7 +84,12 @@ std::string RenderModel(const RenderRequest& r) {
     headless::Reset();
     viewer = ViewerState{};
     Md2Model probe{};
-    if (!LoadMD2(r.model.c_str(), &probe)) return "the viewer refuses this model";
+    size_t length = 0;
+    unsigned char* bytes = ReadFileBytes(r.model.c_str(), &length);
+    const Md2Verdict verdict = bytes ? ParseMD2(bytes, length, &probe) : Md2Verdict{kMd2Unreadable, 0};
+    std::free(bytes);
+    if (verdict.refusal != kMd2Accepted)
+        return "refused: offset " + std::to_string(verdict.offset) + ": " + Md2RefusalText(verdict.refusal);
     std::string problem;
     const std::vector<int32_t> frames = FramesOf(r, probe, &problem);
     ReleaseModel(&probe);

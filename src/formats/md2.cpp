@@ -1,9 +1,10 @@
 #include "md2.h"
 
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 
+#include "file_bytes.h"
 #include "little_endian.h"
 
 namespace {
@@ -12,31 +13,29 @@ const int kHeaderSize = 68;
 const int kFrameHeadSize = 40;  // scale, translate, name
 const int kFrameNameOffset = 24;
 
+// Byte offsets of the header fields the parser reads. Ident, version, skin
+// size and the unread tables' offsets are not used.
+enum HeaderField : int32_t {
+    kFrameSizeAt = 16, kNumSkinsAt = 20, kNumVerticesAt = 24, kNumTexCoordsAt = 28, kNumTrianglesAt = 32,
+    kNumGlCommandsAt = 36, kNumFramesAt = 40, kOffsetFramesAt = 56, kOffsetGlCommandsAt = 60,
+};
+
 struct Md2Header {
     int32_t frameSize;
-    int32_t numSkins;
     int32_t numVertices;
-    int32_t numTexCoords;
-    int32_t numTriangles;
     int32_t numGlCommands;
     int32_t numFrames;
     int32_t offsetFrames;
     int32_t offsetGlCommands;
 };
 
-Md2Header DecodeHeader(const unsigned char* bytes) {
-    // Ident, version, skin size and the unread tables' offsets are not used.
-    Md2Header header;
-    header.frameSize = ReadLe32(bytes + 16);
-    header.numSkins = ReadLe32(bytes + 20);
-    header.numVertices = ReadLe32(bytes + 24);
-    header.numTexCoords = ReadLe32(bytes + 28);
-    header.numTriangles = ReadLe32(bytes + 32);
-    header.numGlCommands = ReadLe32(bytes + 36);
-    header.numFrames = ReadLe32(bytes + 40);
-    header.offsetFrames = ReadLe32(bytes + 56);
-    header.offsetGlCommands = ReadLe32(bytes + 60);
-    return header;
+Md2Verdict Refuse(Md2Refusal refusal, int64_t offset) { return Md2Verdict{refusal, offset}; }
+
+// Every refusal leaves the model unloaded and holding no buffer.
+void HoldNothing(Md2Model* model) {
+    model->loaded = 0;
+    model->glCommands = nullptr;
+    model->frames = nullptr;
 }
 
 bool BlockFitsFile(int64_t offset, int64_t size, int64_t fileLength) {
@@ -44,90 +43,117 @@ bool BlockFitsFile(int64_t offset, int64_t size, int64_t fileLength) {
 }
 
 // All arithmetic in 64 bits: 32-bit products of these fields can wrap.
-bool HeaderFitsFile(const Md2Header& h, int64_t fileLength) {
-    if (h.numSkins < 0 || h.numVertices < 1 || h.numTexCoords < 0 || h.numTriangles < 0 ||
-        h.numGlCommands < 1 || h.numFrames < 1 || h.frameSize < 0)
-        return false;
-    if (h.numSkins > kMd2MaxSkins || h.numVertices > kMd2MaxVertices ||
-        h.numTriangles > kMd2MaxTriangles || h.numFrames > kMd2MaxFrames)
-        return false;
-    if (h.frameSize < kFrameHeadSize + 4 * int64_t{h.numVertices}) return false;
-    return BlockFitsFile(h.offsetFrames, int64_t{h.frameSize} * h.numFrames, fileLength) &&
-           BlockFitsFile(h.offsetGlCommands, 4 * int64_t{h.numGlCommands}, fileLength);
+Md2Verdict CheckHeader(const unsigned char* bytes, int64_t fileLength, Md2Header* h) {
+    for (int32_t at : {kFrameSizeAt, kNumSkinsAt, kNumVerticesAt, kNumTexCoordsAt, kNumTrianglesAt,
+                       kNumGlCommandsAt, kNumFramesAt})
+        if (ReadLe32(bytes + at) < 0) return Refuse(kMd2NegativeCount, at);
+    h->frameSize = ReadLe32(bytes + kFrameSizeAt);
+    h->numVertices = ReadLe32(bytes + kNumVerticesAt);
+    h->numGlCommands = ReadLe32(bytes + kNumGlCommandsAt);
+    h->numFrames = ReadLe32(bytes + kNumFramesAt);
+    h->offsetFrames = ReadLe32(bytes + kOffsetFramesAt);
+    h->offsetGlCommands = ReadLe32(bytes + kOffsetGlCommandsAt);
+    if (h->numFrames == 0) return Refuse(kMd2NoFrames, kNumFramesAt);
+    if (h->numVertices == 0) return Refuse(kMd2NoVertices, kNumVerticesAt);
+    if (h->numGlCommands == 0) return Refuse(kMd2NoGlCommands, kNumGlCommandsAt);
+    // Vertices and frames size what drawing reads and allocates; the triangle
+    // and skin counts are never used, so their limits are only warned about.
+    if (h->numVertices > kMd2MaxVertices) return Refuse(kMd2TooManyVertices, kNumVerticesAt);
+    if (h->numFrames > kMd2MaxFrames) return Refuse(kMd2TooManyFrames, kNumFramesAt);
+    if (h->frameSize < kFrameHeadSize + 4 * int64_t{h->numVertices}) return Refuse(kMd2FrameTooSmall, kFrameSizeAt);
+    if (!BlockFitsFile(h->offsetFrames, int64_t{h->frameSize} * h->numFrames, fileLength))
+        return Refuse(kMd2FramesOutsideFile, kOffsetFramesAt);
+    if (!BlockFitsFile(h->offsetGlCommands, 4 * int64_t{h->numGlCommands}, fileLength))
+        return Refuse(kMd2GlCommandsOutsideFile, kOffsetGlCommandsAt);
+    return Refuse(kMd2Accepted, 0);
 }
 
 // Walks the list once so that drawing can trust it: every command's vertex
 // words lie inside the list, every index names a vertex of the frame, and a
 // 0 word ends the walk inside the list.
-bool CommandListIsSound(const int32_t* words, int32_t numWords, int32_t numVertices) {
+Md2Verdict CheckCommandList(const unsigned char* list, int64_t listAt, int32_t numWords, int32_t numVertices) {
     int64_t at = 0;
     while (at < numWords) {
-        int64_t count = words[at];
-        if (count == 0) return true;
+        int64_t count = ReadLe32(list + 4 * at);
+        if (count == 0) return Refuse(kMd2Accepted, 0);
         if (count < 0) count = -count;  // 64-bit, so INT32_MIN negates safely
-        if (count > (numWords - at - 1) / 3) return false;
+        if (count > (numWords - at - 1) / 3) return Refuse(kMd2CommandOverrunsList, listAt + 4 * at);
         for (int64_t v = 0; v < count; v++) {
-            int32_t index = words[at + 1 + 3 * v + 2];
-            if (index < 0 || index >= numVertices) return false;
+            const int64_t word = at + 1 + 3 * v + 2;
+            const int32_t index = ReadLe32(list + 4 * word);
+            if (index < 0 || index >= numVertices) return Refuse(kMd2VertexIndexOutsideFrame, listAt + 4 * word);
         }
         at += 1 + 3 * count;
     }
-    return false;
-}
-
-bool ReadBlock(FILE* file, int32_t offset, void* buffer, size_t size) {
-    return std::fseek(file, offset, SEEK_SET) == 0 && std::fread(buffer, 1, size, file) == size;
+    return Refuse(kMd2ListNotEnded, listAt);
 }
 
 }  // namespace
 
-int LoadMD2(const char* path, Md2Model* model) {
-    model->loaded = 0;
-    model->glCommands = nullptr;
-    model->frames = nullptr;
+const char* Md2RefusalText(Md2Refusal refusal) {
+    switch (refusal) {
+    case kMd2Accepted: return "accepted";
+    case kMd2Unreadable: return "the file cannot be read";
+    case kMd2ShorterThanHeader: return "the file is shorter than the 68-byte header";
+    case kMd2NegativeCount: return "a count or the frame size is negative";
+    case kMd2NoFrames: return "the model has no frames";
+    case kMd2NoVertices: return "the frames have no vertices";
+    case kMd2NoGlCommands: return "the GL command list is empty";
+    case kMd2TooManyVertices: return "more vertices than the format's limit of 2048";
+    case kMd2TooManyFrames: return "more frames than the format's limit of 512";
+    case kMd2FrameTooSmall: return "the frame size cannot hold 40 bytes and 4 per vertex";
+    case kMd2FramesOutsideFile: return "the frame block does not lie inside the file";
+    case kMd2GlCommandsOutsideFile: return "the GL command list does not lie inside the file";
+    case kMd2CommandOverrunsList: return "a command's vertices run past the end of the list";
+    case kMd2VertexIndexOutsideFrame: return "a command names a vertex the frames do not have";
+    case kMd2ListNotEnded: return "the GL command list has no 0 word within its count";
+    case kMd2OutOfMemory: return "not enough memory for the model";
+    }
+    return "unknown refusal";
+}
 
-    unsigned char headerBytes[kHeaderSize];
+Md2Verdict ParseMD2(const unsigned char* bytes, size_t length, Md2Model* model) {
+    HoldNothing(model);
+    if (length < size_t(kHeaderSize)) return Refuse(kMd2ShorterThanHeader, int64_t(length));
+
     Md2Header header;
-    unsigned char* frames = nullptr;
-    int32_t* commands = nullptr;
-    int64_t fileLength = -1;
-    size_t frameBytes = 0;
-    size_t commandBytes = 0;
-    int ok = 0;
+    Md2Verdict verdict = CheckHeader(bytes, int64_t(length), &header);
+    if (verdict.refusal == kMd2Accepted)
+        verdict = CheckCommandList(bytes + header.offsetGlCommands, header.offsetGlCommands, header.numGlCommands,
+                                   header.numVertices);
+    if (verdict.refusal != kMd2Accepted) return verdict;
 
-    FILE* file = std::fopen(path, "rb");
-    if (!file) return 0;
-    if (std::fseek(file, 0, SEEK_END) == 0) fileLength = std::ftell(file);
-    if (fileLength < kHeaderSize) goto done;
-    if (!ReadBlock(file, 0, headerBytes, kHeaderSize)) goto done;
-    header = DecodeHeader(headerBytes);
-    if (!HeaderFitsFile(header, fileLength)) goto done;
-
-    frameBytes = size_t(header.frameSize) * size_t(header.numFrames);
-    commandBytes = 4 * size_t(header.numGlCommands);
-    frames = static_cast<unsigned char*>(std::malloc(frameBytes));
-    commands = static_cast<int32_t*>(std::malloc(commandBytes));
-    if (!frames || !commands) goto done;
-    if (!ReadBlock(file, header.offsetFrames, frames, frameBytes)) goto done;
-    if (!ReadBlock(file, header.offsetGlCommands, commands, commandBytes)) goto done;
-    // The words are used as read: the file's little-endian order is the host's.
-    if (!CommandListIsSound(commands, header.numGlCommands, header.numVertices)) goto done;
-    ok = 1;
-
-done:
-    std::fclose(file);
-    if (!ok) {
+    const size_t frameBytes = size_t(header.frameSize) * size_t(header.numFrames);
+    const size_t commandBytes = 4 * size_t(header.numGlCommands);
+    unsigned char* frames = static_cast<unsigned char*>(std::malloc(frameBytes));
+    int32_t* commands = static_cast<int32_t*>(std::malloc(commandBytes));
+    if (!frames || !commands) {
         std::free(frames);
         std::free(commands);
-        return 0;
+        return Refuse(kMd2OutOfMemory, 0);
     }
+    std::memcpy(frames, bytes + header.offsetFrames, frameBytes);
+    // The words are used as stored: the file's little-endian order is the host's.
+    std::memcpy(commands, bytes + header.offsetGlCommands, commandBytes);
     model->frames = frames;
     model->glCommands = commands;
     model->numFrames = header.numFrames;
     model->numGlCommands = header.numGlCommands;
     model->frameSize = header.frameSize;
     model->loaded = 1;
-    return 1;
+    return verdict;
+}
+
+int LoadMD2(const char* path, Md2Model* model) {
+    size_t length = 0;
+    unsigned char* bytes = ReadFileBytes(path, &length);
+    if (!bytes) {
+        HoldNothing(model);
+        return 0;
+    }
+    const Md2Verdict verdict = ParseMD2(bytes, length, model);
+    std::free(bytes);
+    return verdict.refusal == kMd2Accepted;
 }
 
 void ReleaseModel(Md2Model* model) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "../state/md2_model.h"
@@ -11,9 +12,42 @@ const int32_t kMd2MaxFrames = 512;
 const int32_t kMd2MaxTriangles = 4096;
 const int32_t kMd2MaxSkins = 32;
 
-// Reads an MD2 file into `model`. Returns 1 on success, 0 on failure; after a
-// failure `model->loaded` is 0 and no buffer is held. A file is accepted only
-// when everything drawing will read lies inside it.
+// Why a file is refused: one reason per rule, each with a fixed text.
+enum Md2Refusal : int32_t {
+    kMd2Accepted = 0,
+    kMd2Unreadable,             // the file cannot be opened or read
+    kMd2ShorterThanHeader,
+    kMd2NegativeCount,          // a count or the frame size below 0
+    kMd2NoFrames,
+    kMd2NoVertices,
+    kMd2NoGlCommands,
+    kMd2TooManyVertices,
+    kMd2TooManyFrames,
+    kMd2FrameTooSmall,          // cannot hold 40 bytes and 4 per vertex
+    kMd2FramesOutsideFile,
+    kMd2GlCommandsOutsideFile,
+    kMd2CommandOverrunsList,
+    kMd2VertexIndexOutsideFrame,
+    kMd2ListNotEnded,           // no 0 word within the list's count
+    kMd2OutOfMemory,
+};
+
+struct Md2Verdict {
+    Md2Refusal refusal;
+    int64_t offset;  // where in the file the refusal applies
+};
+
+const char* Md2RefusalText(Md2Refusal refusal);
+
+// Parses the `length` bytes of an MD2 file into `model`: its GL command list
+// and frame block are copied into buffers the model then owns, and `loaded`
+// becomes 1. A file is accepted only when everything drawing will read lies
+// inside it. On a refusal `model->loaded` is 0 and no buffer is held; the
+// model's skin path and texture flag are never touched.
+Md2Verdict ParseMD2(const unsigned char* bytes, size_t length, Md2Model* model);
+
+// Reads an MD2 file whole and parses it. Returns 1 on success, 0 on failure,
+// with ParseMD2's contract.
 int LoadMD2(const char* path, Md2Model* model);
 
 // Frees the model's buffers and marks it unloaded.

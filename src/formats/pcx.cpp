@@ -1,10 +1,10 @@
 #include "pcx.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
+#include "file_bytes.h"
 #include "little_endian.h"
 
 namespace {
@@ -13,13 +13,9 @@ const int kHeaderSize = 128;
 const int kPaletteSize = 768;
 const int kMarkerAndPaletteSize = 1 + kPaletteSize;
 const int kPaletteMarker = 12;
+const int kManufacturerAt = 0, kBitsPerPixelAt = 3, kXmaxAt = 8, kYmaxAt = 10, kPlanesAt = 65;
 
-// Only the fields this decoder relies on; the image is taken to start at
-// (0, 0) with scan lines exactly `width` bytes long.
-bool HeaderIsSupported(const unsigned char* header) {
-    const int manufacturer = header[0], bitsPerPixel = header[3], planes = header[65];
-    return manufacturer == 10 && bitsPerPixel == 8 && planes == 1;
-}
+PcxVerdict Refuse(PcxRefusal refusal, int64_t offset) { return PcxVerdict{refusal, offset}; }
 
 // Fills `size` bytes with one RGB triple, doubling what is already filled.
 void FillWithEntry(unsigned char* out, size_t size, const unsigned char* rgb) {
@@ -31,78 +27,77 @@ void FillWithEntry(unsigned char* out, size_t size, const unsigned char* rgb) {
     }
 }
 
-// Run-length decoding into RGB. The run state carries across scan lines, a
-// run byte of 0xC0 wraps the 8-bit counter into 256 pixels, and reads past
-// the end of the file give 0xFF (a run of 63 whose value is again 0xFF).
-void DecodePixels(FILE* file, const unsigned char* palette, unsigned char* out, size_t count) {
-    unsigned char value = 0;
-    unsigned char run = 0;
-    for (size_t i = 0; i < count; i++) {
-        if (run == 0) {
-            const unsigned char b = static_cast<unsigned char>(std::getc(file));
-            if (b >= 0xC0) {
-                run = b & 0x3F;
-                value = static_cast<unsigned char>(std::getc(file));
-            } else {
-                run = 1;
-                value = b;
-            }
-            // Once a read has found the end, this pixel and every one after
-            // it is entry 255: filled at once, not byte by byte (a tiny file
-            // may claim a huge image).
-            if (std::feof(file)) {
-                FillWithEntry(out + 3 * i, 3 * (count - i), palette + 3 * 255);
-                return;
-            }
+// Run-length decoding of data[0, size) into `count` RGB pixels. A run's byte
+// count wraps in 8 bits (0xC0 is 256 pixels); once the data runs out, in a
+// run byte or in the value after one, every pixel from there on is entry 255
+// (what reading past the end of a file gives).
+void DecodePixels(const unsigned char* data, size_t size, const unsigned char* palette, unsigned char* out,
+                  size_t count) {
+    size_t at = 0;
+    for (size_t i = 0; i < count;) {
+        const unsigned char b = at < size ? data[at] : 0xFF;
+        const size_t needed = b >= 0xC0 ? 2 : 1;
+        if (size - std::min(at, size) < needed) {
+            FillWithEntry(out + 3 * i, 3 * (count - i), palette + 3 * 255);
+            return;
         }
-        std::memcpy(out + 3 * i, palette + 3 * value, 3);
-        run--;
+        const unsigned char value = b >= 0xC0 ? data[at + 1] : b;
+        at += needed;
+        const size_t run = b >= 0xC0 ? ((b & 0x3F) + 255) % 256 + 1 : 1;  // 0 counts as 256
+        const unsigned char* rgb = palette + 3 * value;
+        unsigned char* to = out + 3 * i;
+        for (size_t k = 0, n = std::min(run, count - i); k < n; k++, to += 3) to[0] = rgb[0], to[1] = rgb[1], to[2] = rgb[2];
+        i += run;
     }
 }
 
 }  // namespace
 
-int LoadPCX(const char* path, RgbImage* image) {
-    unsigned char header[kHeaderSize];
-    unsigned char palette[kPaletteSize];
-    unsigned char* pixels = nullptr;
-    int64_t fileLength = -1;
-    int32_t width = 0, height = 0;
-    size_t pixelCount = 0;
-    int ok = 0;
-
-    FILE* file = std::fopen(path, "rb");
-    if (!file) return 0;
-    if (std::fseek(file, 0, SEEK_END) == 0) fileLength = std::ftell(file);
-    if (fileLength < kHeaderSize + kMarkerAndPaletteSize) goto done;
-    if (std::fseek(file, 0, SEEK_SET) != 0 || std::fread(header, 1, kHeaderSize, file) != kHeaderSize)
-        goto done;
-    if (!HeaderIsSupported(header)) goto done;
-
-    // The palette's place is fixed by the file's end; a 12 elsewhere is not a marker.
-    if (std::fseek(file, long(fileLength - kMarkerAndPaletteSize), SEEK_SET) != 0) goto done;
-    if (std::getc(file) != kPaletteMarker) goto done;
-    if (std::fread(palette, 1, kPaletteSize, file) != kPaletteSize) goto done;
-
-    width = int32_t{ReadLe16(header + 8)} + 1;
-    height = int32_t{ReadLe16(header + 10)} + 1;
-    if (int64_t{width} * height > kMaxPcxPixels) goto done;
-    pixelCount = size_t(width) * size_t(height);
-    pixels = static_cast<unsigned char*>(std::malloc(3 * pixelCount));
-    if (!pixels) goto done;
-
-    if (std::fseek(file, kHeaderSize, SEEK_SET) != 0) goto done;
-    DecodePixels(file, palette, pixels, pixelCount);
-    ok = 1;
-
-done:
-    std::fclose(file);
-    if (!ok) {
-        std::free(pixels);
-        return 0;
+const char* PcxRefusalText(PcxRefusal refusal) {
+    switch (refusal) {
+    case kPcxAccepted: return "accepted";
+    case kPcxUnreadable: return "the file cannot be read";
+    case kPcxTooShort: return "the file has no room for the 128-byte header and the 769-byte palette";
+    case kPcxNotPcx: return "not a PCX file (manufacturer byte is not 10)";
+    case kPcxNot8BitOnePlane: return "not an 8-bit, one-plane image";
+    case kPcxNoPaletteMarker: return "no palette marker 12 before the last 768 bytes";
+    case kPcxTooLarge: return "the image is larger than 4096 x 4096 pixels";
+    case kPcxOutOfMemory: return "not enough memory for the image";
     }
+    return "unknown refusal";
+}
+
+PcxVerdict ParsePCX(const unsigned char* bytes, size_t length, RgbImage* image) {
+    if (length < size_t(kHeaderSize + kMarkerAndPaletteSize)) return Refuse(kPcxTooShort, int64_t(length));
+    // Only the fields this decoder relies on; the image is taken to start at
+    // (0, 0) with scan lines exactly `width` bytes long.
+    if (bytes[kManufacturerAt] != 10) return Refuse(kPcxNotPcx, kManufacturerAt);
+    if (bytes[kBitsPerPixelAt] != 8) return Refuse(kPcxNot8BitOnePlane, kBitsPerPixelAt);
+    if (bytes[kPlanesAt] != 1) return Refuse(kPcxNot8BitOnePlane, kPlanesAt);
+    // The palette's place is fixed by the file's end; a 12 elsewhere is not a marker.
+    const size_t markerAt = length - kMarkerAndPaletteSize;
+    if (bytes[markerAt] != kPaletteMarker) return Refuse(kPcxNoPaletteMarker, int64_t(markerAt));
+
+    const int32_t width = int32_t{ReadLe16(bytes + kXmaxAt)} + 1;
+    const int32_t height = int32_t{ReadLe16(bytes + kYmaxAt)} + 1;
+    if (int64_t{width} * height > kMaxPcxPixels) return Refuse(kPcxTooLarge, kXmaxAt);
+    const size_t pixelCount = size_t(width) * size_t(height);
+    unsigned char* pixels = static_cast<unsigned char*>(std::malloc(3 * pixelCount));
+    if (!pixels) return Refuse(kPcxOutOfMemory, 0);
+    // The data runs to the end of the file: a short image reads on into the
+    // marker and palette, as a reader of the file would.
+    DecodePixels(bytes + kHeaderSize, length - kHeaderSize, bytes + markerAt + 1, pixels, pixelCount);
     image->width = width;
     image->height = height;
     image->pixels = pixels;
-    return 1;
+    return Refuse(kPcxAccepted, 0);
+}
+
+int LoadPCX(const char* path, RgbImage* image) {
+    size_t length = 0;
+    unsigned char* bytes = ReadFileBytes(path, &length);
+    if (!bytes) return 0;
+    const PcxVerdict verdict = ParsePCX(bytes, length, image);
+    std::free(bytes);
+    return verdict.refusal == kPcxAccepted;
 }

@@ -1,16 +1,44 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "../state/rgb_image.h"
 
-// Largest image LoadPCX decodes: 4096 x 4096 pixels (48 MiB of RGB), the
+// Largest image the decoder takes: 4096 x 4096 pixels (48 MiB of RGB), the
 // largest texture older GL drivers take and far beyond any MD2 skin. It keeps
 // every buffer size well inside 32 bits, and the decoding of a tiny file that
 // claims a huge image short.
 const int64_t kMaxPcxPixels = int64_t{1} << 24;
 
-// Decodes an 8-bit, one-plane PCX file with a 256-colour palette into RGB,
-// top row first. Returns 1 with `image` filled (the caller frees its pixels),
-// 0 on failure.
+// Why a file is refused: one reason per rule, each with a fixed text.
+enum PcxRefusal : int32_t {
+    kPcxAccepted = 0,
+    kPcxUnreadable,           // the file cannot be opened or read
+    kPcxTooShort,             // no room for the header, the marker and the palette
+    kPcxNotPcx,               // manufacturer byte other than 10
+    kPcxNot8BitOnePlane,
+    kPcxNoPaletteMarker,      // no 12 just before the last 768 bytes
+    kPcxTooLarge,             // above kMaxPcxPixels
+    kPcxOutOfMemory,
+};
+
+struct PcxVerdict {
+    PcxRefusal refusal;
+    int64_t offset;  // where in the file the refusal applies
+};
+
+const char* PcxRefusalText(PcxRefusal refusal);
+
+// Decodes the `length` bytes of an 8-bit, one-plane PCX file with a
+// 256-colour palette into RGB, top row first; `image` is filled only when the
+// file is accepted (the caller frees its pixels). Run-length data is read
+// from byte 128 to the end of the file: runs carry across scan lines, a run
+// byte of 0xC0 gives 256 pixels, scan lines are taken to be `width` bytes
+// (padded files decode skewed), and pixels past the end of the data are
+// palette entry 255.
+PcxVerdict ParsePCX(const unsigned char* bytes, size_t length, RgbImage* image);
+
+// Reads a PCX file whole and decodes it. Returns 1 with `image` filled, 0 on
+// failure.
 int LoadPCX(const char* path, RgbImage* image);

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <set>
+#include <string>
 
 #include "../../src/formats/md2.h"
 #include "../fixtures/crafted_files.h"
@@ -37,6 +39,45 @@ TEST(Md2Loading, EachCraftedFileIsLoadedOrRefusedCleanly) {
     EXPECT_EQ(OpenFileCount(), openBefore);
     Md2Model model{};
     EXPECT_EQ(LoadMD2(TempPath("missing.md2").c_str(), &model), 0);
+}
+
+// Each refusal rule has its own reason, a text of its own, and a crafted file
+// that breaks only it; the offset points at what broke it.
+TEST(Md2Parsing, EachRuleRefusesWithItsOwnReasonAndOffset) {
+    std::set<int32_t> seen;
+    for (const CraftedFile& row : CraftedMd2Files()) {
+        SCOPED_TRACE(row.name);
+        Md2Model model = ModelWithSkin();
+        const Md2Verdict verdict = ParseMD2(row.bytes.data(), row.bytes.size(), &model);
+        EXPECT_EQ(verdict.refusal, row.reason);
+        EXPECT_EQ(model.loaded, row.expected);
+        EXPECT_STREQ(model.skinPath, "skin.pcx");
+        if (model.loaded) ReleaseModel(&model);
+        seen.insert(verdict.refusal);
+    }
+    std::set<std::string> texts;
+    for (int32_t r = kMd2Accepted; r <= kMd2OutOfMemory; r++) {
+        texts.insert(Md2RefusalText(Md2Refusal(r)));
+        // Neither a read nor an allocation failure can be crafted as bytes.
+        if (r != kMd2Unreadable && r != kMd2OutOfMemory) {
+            EXPECT_TRUE(seen.count(r)) << "no crafted file for " << r;
+        }
+    }
+    EXPECT_EQ(texts.size(), size_t(kMd2OutOfMemory + 1));
+
+    const auto offsetOf = [](const std::string& name) {
+        for (const CraftedFile& row : CraftedMd2Files())
+            if (row.name == name) {
+                Md2Model model{};
+                return ParseMD2(row.bytes.data(), row.bytes.size(), &model).offset;
+            }
+        return int64_t{-1};
+    };
+    EXPECT_EQ(offsetOf("negative-vertices"), kMd2NumVertices);
+    EXPECT_EQ(offsetOf("offset-past-end-glcommands"), kMd2OffsetGlCommands);
+    // The minimal file's list starts at 68 + 52: count word, then s, t, index.
+    EXPECT_EQ(offsetOf("count-past-list"), 120);
+    EXPECT_EQ(offsetOf("index-equals-vertices"), 120 + 4 * (1 + 3 * 2 + 2));
 }
 
 TEST(Md2Loading, CommandsDecodeFramesIntoViewerSpace) {

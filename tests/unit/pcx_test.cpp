@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <set>
+#include <string>
+
 #include <cstdlib>
 
 #include "../../src/formats/pcx.h"
@@ -54,6 +57,27 @@ TEST(PcxDecoding, EachCraftedFileIsDecodedOrRefusedCleanly) {
     EXPECT_EQ(OpenFileCount(), openBefore);
     RgbImage image{};
     EXPECT_EQ(LoadPCX(TempPath("missing.pcx").c_str(), &image), 0);
+}
+
+TEST(PcxParsing, EachRuleRefusesWithItsOwnReasonAndLeavesTheImageAlone) {
+    std::set<int32_t> seen;
+    for (const CraftedFile& row : CraftedPcxFiles()) {
+        SCOPED_TRACE(row.name);
+        RgbImage image = {-7, -7, nullptr};
+        const PcxVerdict verdict = ParsePCX(row.bytes.data(), row.bytes.size(), &image);
+        EXPECT_EQ(verdict.refusal, row.reason);
+        if (row.expected) std::free(image.pixels);
+        else EXPECT_EQ(image.width, -7);
+        seen.insert(verdict.refusal);
+    }
+    std::set<std::string> texts;
+    for (int32_t r = kPcxAccepted; r <= kPcxOutOfMemory; r++) {
+        texts.insert(PcxRefusalText(PcxRefusal(r)));
+        if (r != kPcxUnreadable && r != kPcxOutOfMemory) {
+            EXPECT_TRUE(seen.count(r)) << "no crafted file for " << r;
+        }
+    }
+    EXPECT_EQ(texts.size(), size_t(kPcxOutOfMemory + 1));
 }
 
 TEST(PcxDecoding, RunsFollowTheDecoderRules) {
