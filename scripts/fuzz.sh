@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang and runs each for FUZZ_SECONDS
-# (default 60) under AddressSanitizer and UndefinedBehaviorSanitizer, seeded
-# with the crafted files and the real corpus. A crash fails the run and leaves
+# (default 60) under AddressSanitizer and UndefinedBehaviorSanitizer: the MD2
+# and PCX parsers, seeded with the crafted files and the real corpus, and the
+# screenshot writers read back by the tests' own reader. A crash fails the run and leaves
 # its input in build/fuzz/findings.
 set -euo pipefail
 top="$(cd "$(dirname "$0")/.." && pwd)"
@@ -14,13 +15,16 @@ rm -rf "$out/seeds" "$out/work"
 "$out/tests/write_fuzz_seeds" "$out/seeds"
 mkdir -p "$out/findings"
 
-for kind in md2 pcx; do
+for kind in md2 pcx writers; do
+  mkdir -p "$out/seeds/$kind" "$out/work/$kind"
   cp "$corpus/$kind/"* "$out/seeds/$kind/" 2>/dev/null || true
-  mkdir -p "$out/work/$kind"
-  echo "Fuzzing the $kind loader for $seconds s"
+  dict=()
+  [ -f "$top/tests/fuzz/$kind.dict" ] && dict=(-dict="$top/tests/fuzz/$kind.dict")
+  echo "Fuzzing $kind for $seconds s"
   "$out/tests/fuzz_$kind" "$out/work/$kind" "$out/seeds/$kind" \
-    -dict="$top/tests/fuzz/$kind.dict" -max_total_time="$seconds" -timeout=5 -rss_limit_mb=2048 \
+    "${dict[@]}" -max_total_time="$seconds" -timeout=5 -rss_limit_mb=2048 \
     -max_len=1048576 -artifact_prefix="$out/findings/$kind-" -print_final_stats=1 \
     >"$out/$kind.log" 2>&1 || { tail -n 40 "$out/$kind.log"; echo "fuzz_$kind failed: see $out/findings"; exit 1; }
-  grep -E '^(stat::number_of_executed_units|stat::peak_rss_mb)' "$out/$kind.log" | sed "s/^/  $kind /"
+  grep -E '^(stat::number_of_executed_units|stat::average_exec_per_sec|stat::peak_rss_mb)' "$out/$kind.log" |
+    sed "s/^/  $kind /"
 done

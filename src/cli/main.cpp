@@ -1,5 +1,9 @@
 // velmorin-cli: inspect, lint and render MD2 models from the command line,
 // with the viewer's own loading and drawing code and no display.
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -14,6 +18,13 @@
 #include "render.h"
 
 namespace {
+
+// Bounds of render's numeric options: a drawing area no GL driver refuses,
+// drags and zooms far beyond any use, so that no value can ask for more
+// memory or steps than a picture needs.
+const int kLargestSide = 8192;
+const int kLargestDrag = 100000;
+const int kMostZoomSteps = 1000;
 
 const char kCliVersion[] = "velmorin-cli " VELMORIN_VERSION;  // the project's version, from CMake
 
@@ -137,12 +148,27 @@ int Check(const std::string& model, const std::string& skin, bool json) {
     return errors ? 1 : 0;
 }
 
-bool ParseInt(const char* text, int* value) {
+// The whole text as a decimal integer within [low, high].
+bool ParseInt(const char* text, int low, int high, int* value) {
     char* end = nullptr;
+    errno = 0;
     const long v = std::strtol(text, &end, 10);
-    if (!*text || *end || v < -100000 || v > 100000) return false;
+    if (!*text || *end || errno == ERANGE || v < low || v > high) return false;
     *value = int(v);
     return true;
+}
+
+// Two integers within [low, high] joined by `separator`, as in 384x395 or 30,-15.
+bool ParsePair(const std::string& text, char separator, int low, int high, int* x, int* y) {
+    const size_t at = text.find(separator);
+    return at != std::string::npos && ParseInt(text.substr(0, at).c_str(), low, high, x) &&
+           ParseInt(text.substr(at + 1).c_str(), low, high, y);
+}
+
+bool IsHexColour(const std::string& text) {
+    return text.size() == 6 && std::all_of(text.begin(), text.end(), [](char c) {
+        return std::isxdigit(static_cast<unsigned char>(c)) != 0;
+    });
 }
 
 int Render(const std::vector<std::string>& args) {
@@ -152,41 +178,50 @@ int Render(const std::vector<std::string>& args) {
     for (size_t i = 0; i < args.size(); i++) {
         const std::string& a = args[i];
         const bool more = i + 1 < args.size();
-        const char* value = more ? args[i + 1].c_str() : "";
+        const std::string value = more ? args[i + 1] : "";
         if (a.rfind("--", 0) != 0 && a != "-o") {
             models.push_back(a);
             continue;
         }
         if (!more) return Usage(a + " needs a value");
         i++;
+        const std::string bad = "bad " + a + " " + value + ": ";
         int x = 0, y = 0;
         if (a == "-o") output = value;
         else if (a == "--skin") request.skin = value;
         else if (a == "--frame") request.frame = value;
         else if (a == "--animation") request.animation = value;
         else if (a == "--sheet") {
-            if (!ParseInt(value, &request.sheetColumns) || request.sheetColumns < 1) return Usage("bad --sheet");
+            if (!ParseInt(value.c_str(), 1, kMd2MaxFrames, &request.sheetColumns))
+                return Usage(bad + "columns from 1 to " + std::to_string(kMd2MaxFrames));
         } else if (a == "--mode") {
             request.mode = value;
-            if (request.mode != "wire" && request.mode != "nearest" && request.mode != "linear") return Usage("bad --mode");
+            if (value != "wire" && value != "nearest" && value != "linear") return Usage(bad + "wire, nearest or linear");
         } else if (a == "--size") {
-            if (std::sscanf(value, "%dx%d", &x, &y) != 2 || x < 1 || y < 1 || x > 8192 || y > 8192) return Usage("bad --size");
+            if (!ParsePair(value, 'x', 1, kLargestSide, &x, &y))
+                return Usage(bad + "WxH, each from 1 to " + std::to_string(kLargestSide));
             request.width = x, request.height = y;
         } else if (a == "--orbit") {
-            if (std::sscanf(value, "%d,%d", &x, &y) != 2) return Usage("bad --orbit");
+            if (!ParsePair(value, ',', -kLargestDrag, kLargestDrag, &x, &y))
+                return Usage(bad + "DX,DY, each from -" + std::to_string(kLargestDrag) + " to " + std::to_string(kLargestDrag));
             request.orbitX = x, request.orbitY = y;
         } else if (a == "--zoom") {
-            if (!ParseInt(value, &request.zoom)) return Usage("bad --zoom");
+            if (!ParseInt(value.c_str(), -kMostZoomSteps, kMostZoomSteps, &request.zoom))
+                return Usage(bad + "steps from -" + std::to_string(kMostZoomSteps) + " to " + std::to_string(kMostZoomSteps));
         } else if (a == "--pan") {
-            if (!ParseInt(value, &request.pan)) return Usage("bad --pan");
-        } else if (a == "--gamma") request.gamma = value;
-        else if (a == "--mipmaps") {
-            if (std::strcmp(value, "on") && std::strcmp(value, "off")) return Usage("bad --mipmaps");
-            request.mipmapsOff = std::strcmp(value, "off") == 0;
-        } else if (a == "--background") {
+            if (!ParseInt(value.c_str(), -kLargestDrag, kLargestDrag, &request.pan))
+                return Usage(bad + "pixels from -" + std::to_string(kLargestDrag) + " to " + std::to_string(kLargestDrag));
+        } else if (a == "--gamma") {
             char* end = nullptr;
-            request.backgroundRgb = unsigned(std::strtoul(value, &end, 16));
-            if (std::strlen(value) != 6 || *end) return Usage("bad --background");
+            const double gamma = std::strtod(value.c_str(), &end);
+            if (value.empty() || *end || !std::isfinite(gamma)) return Usage(bad + "a finite decimal number");
+            request.gamma = value;
+        } else if (a == "--mipmaps") {
+            if (value != "on" && value != "off") return Usage(bad + "on or off");
+            request.mipmapsOff = value == "off";
+        } else if (a == "--background") {
+            if (!IsHexColour(value)) return Usage(bad + "six hexadecimal digits, RRGGBB");
+            request.backgroundRgb = unsigned(std::strtoul(value.c_str(), nullptr, 16));
             request.background = true;
         } else return Usage("unknown option " + a);
     }
@@ -208,8 +243,7 @@ int Render(const std::vector<std::string>& args) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    std::vector<std::string> args(argv + 1, argv + argc);
+int Run(std::vector<std::string> args) {
     if (args.empty()) return Usage("no command");
     if (args[0] == "--help" || args[0] == "-h") {
         std::fputs(kHelp, stdout);
@@ -237,4 +271,15 @@ int main(int argc, char** argv) {
     }
     if (command == "render") return Render(plain);
     return Usage("unknown command " + command);
+}
+
+int main(int argc, char** argv) {
+    // Every bad argument is refused before anything is allocated; this is the
+    // last guard, so that even then the answer is a message, not a signal.
+    try {
+        return Run(std::vector<std::string>(argv + 1, argv + argc));
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "velmorin-cli: %s\n", error.what());
+        return 1;
+    }
 }

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <vector>
@@ -24,6 +25,10 @@ namespace {
 // The layer's frame, menu and bars around the drawing area.
 const int kAcross = 16, kDown = 105;
 const int kDragX = 192, kDragY = 200;
+// A sheet's bounds: a TGA file's sides, and 2^25 pixels (96 MiB of RGB,
+// enough for 198 frames at the viewer's size).
+const int64_t kLargestSheetSide = 65535;
+const int64_t kLargestSheet = int64_t{1} << 25;
 
 Step Command(int id) {
     return [id] { PostMessageA(viewer.hWnd, WM_COMMAND, WPARAM(id), 0); };
@@ -66,6 +71,19 @@ std::vector<int32_t> FramesOf(const RenderRequest& r, const Md2Model& model, std
     return {};
 }
 
+// A sheet is refused before anything is drawn or allocated when it would be
+// wider or taller than a TGA file holds, or hold more pixels than kLargestSheet.
+std::string SheetTooLarge(const RenderRequest& r, const std::vector<int32_t>& frames) {
+    if (r.sheetColumns <= 0 || frames.empty()) return "";
+    const int64_t rows = (int64_t(frames.size()) + r.sheetColumns - 1) / r.sheetColumns;
+    const int64_t width = int64_t{r.width} * r.sheetColumns, height = int64_t{r.height} * rows;
+    if (width <= kLargestSheetSide && height <= kLargestSheetSide && width * height <= kLargestSheet &&
+        int64_t{r.width} * r.height * int64_t(frames.size()) <= kLargestSheet)
+        return "";
+    return "the sheet would be " + std::to_string(width) + " x " + std::to_string(height) + " pixels, more than " +
+           std::to_string(kLargestSheet) + " or " + std::to_string(kLargestSheetSide) + " on a side: use fewer --sheet columns or a smaller --size";
+}
+
 // The drawing area of the back buffer after drawing `frame`, as the screenshot takes it.
 std::vector<unsigned char> Capture(int32_t frame, int* width, int* height) {
     viewer.currentFrame = frame;
@@ -93,6 +111,7 @@ std::string RenderModel(const RenderRequest& r) {
     std::string problem;
     const std::vector<int32_t> frames = FramesOf(r, probe, &problem);
     ReleaseModel(&probe);
+    if (problem.empty()) problem = SheetTooLarge(r, frames);
     if (!problem.empty()) return problem;
 
     std::vector<Step> script;

@@ -1,6 +1,7 @@
 // velmorin-cli's three commands: render equals the viewer's own screenshot,
 // info splits the real models' animations, check names the loader's reasons.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -265,5 +266,34 @@ TEST(CliCheck, PassesRealModelsAndWarnsOfWhatTheViewerTolerates) {
         EXPECT_TRUE(std::any_of(findings.begin(), findings.end(), [](const Finding& f) {
             return f.text.find("above Quake 2's limit") != std::string::npos;
         })) << row;
+    }
+}
+
+// Every bad argument is a clean refusal: exit 1 or 2 with one line saying
+// which argument and why, never a signal.
+TEST(CliUsage, EveryBadArgumentIsACleanRefusal) {
+    const std::string cli = ShellQuote(VELMORIN_CLI), model = ShellQuote(Sample("lantern.md2"));
+    const std::string render = cli + " render " + model + " -o " + ShellQuote(TempPath("usage.bmp")) + " ";
+    const std::vector<std::string> rows = {
+        "--sheet 0 --animation spin", "--sheet 100000 --animation spin", "--size 0x0", "--size 100000x100000",
+        "--size 12", "--size 12x", "--size 99999999999x2", "--frame -1", "--frame 99999", "--zoom 1e12",
+        "--zoom 99999999999", "--pan 2x", "--gamma nan", "--gamma inf", "--gamma 1e999", "--orbit x",
+        "--orbit 1,", "--background zzzzzz", "--background -12345", "--mode solid", "--mipmaps maybe",
+        "--bogus 1", "--animation spin --sheet 512 --size 8192x8192", "--animation nothing --sheet 2"};
+    std::vector<std::string> commands;
+    for (const std::string& row : rows) commands.push_back(render + row);
+    for (const char* option : {"-o", "--skin", "--frame", "--animation", "--sheet", "--mode", "--size", "--orbit",
+                               "--zoom", "--pan", "--gamma", "--mipmaps", "--background"})
+        commands.push_back(cli + " render " + model + " " + option);  // no value after it
+    commands.push_back(cli + " frobnicate " + model);
+    commands.push_back(cli);
+    for (const std::string& command : commands) {
+        SCOPED_TRACE(command);
+        const std::string errors = TempPath("usage.err");
+        const int status = std::system((command + " >/dev/null 2>" + ShellQuote(errors)).c_str());
+        ASSERT_TRUE(WIFEXITED(status)) << "ended by a signal";
+        EXPECT_TRUE(WEXITSTATUS(status) == 1 || WEXITSTATUS(status) == 2) << "status " << WEXITSTATUS(status);
+        const Bytes message = ReadWholeFile(errors);
+        EXPECT_EQ(std::count(message.begin(), message.end(), '\n'), 1) << std::string(message.begin(), message.end());
     }
 }
