@@ -41,4 +41,7 @@ xvfb-run -a -s "-screen 0 1280x1024x24" "$top/tests/windows/wine_smoke.sh" \
 rm -rf "$unpacked"
 echo "== fuzzing"
 "$top/scripts/fuzz.sh"
+echo "== velmorin-cli check and the loaders agree on every file of the fuzzers' corpora"
+VELMORIN_FUZZ_CORPUS="$top/build/fuzz/work" "$top/build/release/tests/cli/cli_tests" \
+  --gtest_filter=CliCheck.ErrorsExactlyWhenTheLoaderRefuses --gtest_brief=1
 echo "All tests passed."

@@ -27,14 +27,46 @@ void FillWithEntry(unsigned char* out, size_t size, const unsigned char* rgb) {
     }
 }
 
-// Run-length decoding of data[0, size) into `count` RGB pixels. A run's byte
-// count wraps in 8 bits (0xC0 is 256 pixels); once the data runs out, in a
-// run byte or in the value after one, every pixel from there on is entry 255
-// (what reading past the end of a file gives).
+// Pixels a token gives: a run byte's low six bits, 0 meaning 256 (the 8-bit
+// counter wraps); 1 for a literal byte.
+size_t TokenLength(unsigned char b) {
+    const size_t low = b & 0x3F;
+    return b < 0xC0 ? 1 : low ? low : 256;
+}
+
+// Eight copies of a palette entry's R, G, B: up to eight pixels in one copy.
+struct EightPixels {
+    unsigned char bytes[24];
+};
+
+// Run-length decoding of data[0, size) into `count` RGB pixels. Runs carry
+// across scan lines; once the data runs out, in a run byte or in the value
+// after one, every pixel from there on is entry 255 (what reading past the
+// end of a file gives).
 void DecodePixels(const unsigned char* data, size_t size, const unsigned char* palette, unsigned char* out,
                   size_t count) {
-    size_t at = 0;
-    for (size_t i = 0; i < count;) {
+    EightPixels eights[256];
+    for (int entry = 0; entry < 256; entry++)
+        for (int k = 0; k < 8; k++) std::memcpy(eights[entry].bytes + 3 * k, palette + 3 * entry, 3);
+
+    size_t at = 0, i = 0;
+    // While a two-byte token and eight pixels fit, each token writes eight
+    // pixels at once, without a branch on its kind or length; pixels past a
+    // shorter run are written again by the tokens after it.
+    while (at + 1 < size && i + 8 <= count) {
+        const unsigned char b = data[at];
+        const bool isRun = b >= 0xC0;
+        const unsigned char value = isRun ? data[at + 1] : b;
+        const size_t length = TokenLength(b);
+        at += isRun ? 2 : 1;
+        std::memcpy(out + 3 * i, eights[value].bytes, 24);
+        const size_t inImage = std::min(length, count - i);
+        for (size_t k = 8; k < inImage; k += 8)
+            std::memcpy(out + 3 * (i + k), eights[value].bytes, 3 * std::min<size_t>(8, inImage - k));
+        i += length;
+    }
+    // The last pixels and the end of the data, a token at a time.
+    while (i < count) {
         const unsigned char b = at < size ? data[at] : 0xFF;
         const size_t needed = b >= 0xC0 ? 2 : 1;
         if (size - std::min(at, size) < needed) {
@@ -43,11 +75,9 @@ void DecodePixels(const unsigned char* data, size_t size, const unsigned char* p
         }
         const unsigned char value = b >= 0xC0 ? data[at + 1] : b;
         at += needed;
-        const size_t run = b >= 0xC0 ? ((b & 0x3F) + 255) % 256 + 1 : 1;  // 0 counts as 256
-        const unsigned char* rgb = palette + 3 * value;
-        unsigned char* to = out + 3 * i;
-        for (size_t k = 0, n = std::min(run, count - i); k < n; k++, to += 3) to[0] = rgb[0], to[1] = rgb[1], to[2] = rgb[2];
-        i += run;
+        const size_t length = TokenLength(b), inImage = std::min(length, count - i);
+        for (size_t k = 0; k < inImage; k++) std::memcpy(out + 3 * (i + k), palette + 3 * value, 3);
+        i += length;
     }
 }
 

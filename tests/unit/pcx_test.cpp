@@ -100,6 +100,49 @@ TEST(PcxDecoding, RunsFollowTheDecoderRules) {
     }
 }
 
+// Random token streams, decoded byte by byte the plain way, must give what
+// the decoder gives: runs of every length (0xC0 included) landing anywhere,
+// near and across the image's end, and data ending inside a token.
+TEST(PcxDecoding, AgreesWithAPlainDecoderOnRandomData) {
+    uint32_t seed = 2026;
+    const auto next = [&seed](uint32_t below) {
+        seed = seed * 1664525u + 1013904223u;
+        return (seed >> 8) % below;
+    };
+    for (int trial = 0; trial < 300; trial++) {
+        SCOPED_TRACE(trial);
+        PcxParts parts;
+        parts.xmax = uint16_t(next(300)), parts.ymax = uint16_t(next(12));
+        const size_t count = size_t(parts.xmax + 1) * (parts.ymax + 1);
+        const size_t bytes = next(2) ? 2 * count : next(uint32_t(count) + 2);  // enough data, or too little
+        for (size_t i = 0; i < bytes; i++) parts.data.push_back(uint8_t(next(3) ? next(256) : 0xC0 + next(64)));
+        const Bytes file = BuildPcx(parts);
+
+        // The plain way: the data runs to the file's end, then reads give 0xFF.
+        const auto at = [&file](size_t k) { return k < file.size() ? int(file[k]) : -1; };
+        std::vector<int> indices;
+        for (size_t k = 128; indices.size() < count;) {
+            const int b = at(k++);
+            int value = b, run = 1;
+            if (b < 0 || b >= 0xC0) {
+                const int low = (b < 0 ? 0xFF : b) & 0x3F;
+                run = low ? low : 256;
+                value = at(k++);
+            }
+            if (b < 0 || value < 0) {  // past the end: entry 255 to the last pixel
+                value = 255;
+                run = int(count);
+            }
+            for (int r = 0; r < run && indices.size() < count; r++) indices.push_back(value);
+        }
+        const Bytes palette = TestPalette();
+        Bytes expected;
+        for (int index : indices) expected.insert(expected.end(), &palette[3 * index], &palette[3 * index] + 3);
+        int32_t width = 0, height = 0;
+        ASSERT_EQ(Decode(file, &width, &height), expected);
+    }
+}
+
 TEST(PcxDecoding, DataEndingEarlyReadsOnThenGivesPaletteEntry255) {
     // Marker and palette bytes decode as pixels (all (5, 5, 5) here, 774 of
     // them); once the file ends, every pixel is palette entry 255.
