@@ -1,10 +1,11 @@
 #include "md2.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <initializer_list>
 
-#include "file_bytes.h"
 #include "little_endian.h"
 
 namespace {
@@ -42,8 +43,10 @@ bool BlockFitsFile(int64_t offset, int64_t size, int64_t fileLength) {
     return offset >= 0 && offset < fileLength && size <= fileLength - offset;
 }
 
-// All arithmetic in 64 bits: 32-bit products of these fields can wrap.
+// The header's rules; `bytes` holds the file's first min(fileLength, 68)
+// bytes. All arithmetic in 64 bits: 32-bit products of these fields can wrap.
 Md2Verdict CheckHeader(const unsigned char* bytes, int64_t fileLength, Md2Header* h) {
+    if (fileLength < kHeaderSize) return Refuse(kMd2ShorterThanHeader, fileLength);
     for (int32_t at : {kFrameSizeAt, kNumSkinsAt, kNumVerticesAt, kNumTexCoordsAt, kNumTrianglesAt,
                        kNumGlCommandsAt, kNumFramesAt})
         if (ReadLe32(bytes + at) < 0) return Refuse(kMd2NegativeCount, at);
@@ -88,6 +91,39 @@ Md2Verdict CheckCommandList(const unsigned char* list, int64_t listAt, int32_t n
     return Refuse(kMd2ListNotEnded, listAt);
 }
 
+// The model's two buffers, sized by a header that passed its rules.
+struct Md2Blocks {
+    unsigned char* frames;
+    int32_t* commands;
+    size_t frameBytes, commandBytes;
+};
+
+Md2Verdict TakeBlocks(const Md2Header& h, Md2Blocks* blocks) {
+    blocks->frameBytes = size_t(h.frameSize) * size_t(h.numFrames);
+    blocks->commandBytes = 4 * size_t(h.numGlCommands);
+    blocks->frames = static_cast<unsigned char*>(std::malloc(blocks->frameBytes));
+    blocks->commands = static_cast<int32_t*>(std::malloc(blocks->commandBytes));
+    if (blocks->frames && blocks->commands) return Refuse(kMd2Accepted, 0);
+    std::free(blocks->frames);
+    std::free(blocks->commands);
+    *blocks = {};
+    return Refuse(kMd2OutOfMemory, 0);
+}
+
+// The words are used as stored: the file's little-endian order is the host's.
+void GiveBlocks(const Md2Header& h, const Md2Blocks& blocks, Md2Model* model) {
+    model->frames = blocks.frames;
+    model->glCommands = blocks.commands;
+    model->numFrames = h.numFrames;
+    model->numGlCommands = h.numGlCommands;
+    model->frameSize = h.frameSize;
+    model->loaded = 1;
+}
+
+bool ReadAt(FILE* file, int64_t offset, void* buffer, size_t size) {
+    return std::fseek(file, long(offset), SEEK_SET) == 0 && std::fread(buffer, 1, size, file) == size;
+}
+
 }  // namespace
 
 const char* Md2RefusalText(Md2Refusal refusal) {
@@ -114,46 +150,52 @@ const char* Md2RefusalText(Md2Refusal refusal) {
 
 Md2Verdict ParseMD2(const unsigned char* bytes, size_t length, Md2Model* model) {
     HoldNothing(model);
-    if (length < size_t(kHeaderSize)) return Refuse(kMd2ShorterThanHeader, int64_t(length));
-
     Md2Header header;
     Md2Verdict verdict = CheckHeader(bytes, int64_t(length), &header);
     if (verdict.refusal == kMd2Accepted)
         verdict = CheckCommandList(bytes + header.offsetGlCommands, header.offsetGlCommands, header.numGlCommands,
                                    header.numVertices);
+    Md2Blocks blocks = {};
+    if (verdict.refusal == kMd2Accepted) verdict = TakeBlocks(header, &blocks);
     if (verdict.refusal != kMd2Accepted) return verdict;
-
-    const size_t frameBytes = size_t(header.frameSize) * size_t(header.numFrames);
-    const size_t commandBytes = 4 * size_t(header.numGlCommands);
-    unsigned char* frames = static_cast<unsigned char*>(std::malloc(frameBytes));
-    int32_t* commands = static_cast<int32_t*>(std::malloc(commandBytes));
-    if (!frames || !commands) {
-        std::free(frames);
-        std::free(commands);
-        return Refuse(kMd2OutOfMemory, 0);
-    }
-    std::memcpy(frames, bytes + header.offsetFrames, frameBytes);
-    // The words are used as stored: the file's little-endian order is the host's.
-    std::memcpy(commands, bytes + header.offsetGlCommands, commandBytes);
-    model->frames = frames;
-    model->glCommands = commands;
-    model->numFrames = header.numFrames;
-    model->numGlCommands = header.numGlCommands;
-    model->frameSize = header.frameSize;
-    model->loaded = 1;
+    std::memcpy(blocks.frames, bytes + header.offsetFrames, blocks.frameBytes);
+    std::memcpy(blocks.commands, bytes + header.offsetGlCommands, blocks.commandBytes);
+    GiveBlocks(header, blocks, model);
     return verdict;
 }
 
+// The same rules as ParseMD2, with each block read straight into the buffer
+// that keeps it: a whole-file buffer would cost a second copy of the frames
+// (half as long again as the read itself).
 int LoadMD2(const char* path, Md2Model* model) {
-    size_t length = 0;
-    unsigned char* bytes = ReadFileBytes(path, &length);
-    if (!bytes) {
-        HoldNothing(model);
+    HoldNothing(model);
+    FILE* file = std::fopen(path, "rb");
+    if (!file) return 0;
+    std::setvbuf(file, nullptr, _IONBF, 0);  // no stream buffer between the file and the blocks
+    unsigned char headerBytes[kHeaderSize];
+    Md2Header header;
+    Md2Blocks blocks = {};
+    Md2Verdict verdict = Refuse(kMd2Unreadable, 0);
+    int64_t length = -1;
+    if (std::fseek(file, 0, SEEK_END) == 0) length = std::ftell(file);
+    if (length >= 0 && ReadAt(file, 0, headerBytes, size_t(std::min<int64_t>(length, kHeaderSize))))
+        verdict = CheckHeader(headerBytes, length, &header);
+    if (verdict.refusal == kMd2Accepted) verdict = TakeBlocks(header, &blocks);
+    if (verdict.refusal == kMd2Accepted &&
+        (!ReadAt(file, header.offsetFrames, blocks.frames, blocks.frameBytes) ||
+         !ReadAt(file, header.offsetGlCommands, blocks.commands, blocks.commandBytes)))
+        verdict = Refuse(kMd2Unreadable, 0);
+    if (verdict.refusal == kMd2Accepted)
+        verdict = CheckCommandList(reinterpret_cast<const unsigned char*>(blocks.commands), header.offsetGlCommands,
+                                   header.numGlCommands, header.numVertices);
+    std::fclose(file);
+    if (verdict.refusal != kMd2Accepted) {
+        std::free(blocks.frames);
+        std::free(blocks.commands);
         return 0;
     }
-    const Md2Verdict verdict = ParseMD2(bytes, length, model);
-    std::free(bytes);
-    return verdict.refusal == kMd2Accepted;
+    GiveBlocks(header, blocks, model);
+    return 1;
 }
 
 void ReleaseModel(Md2Model* model) {
