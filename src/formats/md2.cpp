@@ -120,8 +120,19 @@ void GiveBlocks(const Md2Header& h, const Md2Blocks& blocks, Md2Model* model) {
     model->loaded = 1;
 }
 
-bool ReadAt(FILE* file, int64_t offset, void* buffer, size_t size) {
-    return std::fseek(file, long(offset), SEEK_SET) == 0 && std::fread(buffer, 1, size, file) == size;
+// An unbuffered stream and where it stands, so that a block that follows the
+// last one is read without a seek (each call is a system call).
+struct BlockReader {
+    FILE* file;
+    int64_t position;
+};
+
+bool ReadAt(BlockReader* reader, int64_t offset, void* buffer, size_t size) {
+    if (offset != reader->position && std::fseek(reader->file, long(offset), SEEK_SET) != 0) return false;
+    reader->position = -1;
+    if (std::fread(buffer, 1, size, reader->file) != size) return false;
+    reader->position = offset + int64_t(size);
+    return true;
 }
 
 }  // namespace
@@ -172,18 +183,22 @@ int LoadMD2(const char* path, Md2Model* model) {
     FILE* file = std::fopen(path, "rb");
     if (!file) return 0;
     std::setvbuf(file, nullptr, _IONBF, 0);  // no stream buffer between the file and the blocks
+    BlockReader reader = {file, 0};
     unsigned char headerBytes[kHeaderSize];
     Md2Header header;
     Md2Blocks blocks = {};
     Md2Verdict verdict = Refuse(kMd2Unreadable, 0);
+    // The header first, where the file opens; a short file reads short.
+    const size_t headerRead = std::fread(headerBytes, 1, kHeaderSize, file);
     int64_t length = -1;
-    if (std::fseek(file, 0, SEEK_END) == 0) length = std::ftell(file);
-    if (length >= 0 && ReadAt(file, 0, headerBytes, size_t(std::min<int64_t>(length, kHeaderSize))))
+    if (!std::ferror(file) && std::fseek(file, 0, SEEK_END) == 0) length = std::ftell(file);
+    reader.position = length;
+    if (length >= 0 && int64_t(headerRead) == std::min<int64_t>(length, kHeaderSize))
         verdict = CheckHeader(headerBytes, length, &header);
     if (verdict.refusal == kMd2Accepted) verdict = TakeBlocks(header, &blocks);
     if (verdict.refusal == kMd2Accepted &&
-        (!ReadAt(file, header.offsetFrames, blocks.frames, blocks.frameBytes) ||
-         !ReadAt(file, header.offsetGlCommands, blocks.commands, blocks.commandBytes)))
+        (!ReadAt(&reader, header.offsetFrames, blocks.frames, blocks.frameBytes) ||
+         !ReadAt(&reader, header.offsetGlCommands, blocks.commands, blocks.commandBytes)))
         verdict = Refuse(kMd2Unreadable, 0);
     if (verdict.refusal == kMd2Accepted)
         verdict = CheckCommandList(reinterpret_cast<const unsigned char*>(blocks.commands), header.offsetGlCommands,
