@@ -28,10 +28,3 @@ int32_t Word(const Md2File& file, int64_t offset) {
     const unsigned char* b = &file.bytes[size_t(offset)];
     return int32_t(uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24);
 }
-
-std::string FrameName(const Md2File& file, int32_t frame) {
-    const int64_t at = int64_t(file.header[kOffsetFrames]) + int64_t(frame) * file.header[kFrameSize] + 24;
-    char name[17] = {};
-    std::memcpy(name, &file.bytes[size_t(at)], 16);
-    return name;
-}

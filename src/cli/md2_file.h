@@ -24,4 +24,3 @@ extern const char* const kMd2FieldNames[17];
 bool ReadMd2File(const std::string& path, Md2File* file);  // false: cannot be read
 bool InFile(const Md2File& file, int64_t offset, int64_t size);
 int32_t Word(const Md2File& file, int64_t offset);  // caller checks InFile
-std::string FrameName(const Md2File& file, int32_t frame);  // frame inside the file: checked by caller

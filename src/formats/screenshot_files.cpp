@@ -2,6 +2,9 @@
 
 #include <sys/stat.h>
 
+#include <cstdlib>
+#include <cstring>
+
 namespace {
 
 const int kBmpHeadersSize = 54;
@@ -11,37 +14,39 @@ bool HasPixels(const RgbImage& image) {
     return image.width > 0 && image.height > 0 && image.pixels;
 }
 
-// One row of pixels as B, G, R.
-void WriteRowBgr(const unsigned char* row, int32_t width, FILE* stream) {
-    for (int32_t column = 0; column < width; column++, row += 3) {
-        std::putc(row[2], stream);
-        std::putc(row[1], stream);
-        std::putc(row[0], stream);
+// Writes all rows, each built in `row` as B, G, R and `padding` zero bytes
+// and written in one call; stops at the first failed write (the stream's
+// error flag is sticky).
+void WritePixels(const RgbImage& image, int padding, unsigned char* row, FILE* stream) {
+    const size_t width = size_t(image.width), rowBytes = 3 * width + size_t(padding);
+    std::memset(row + 3 * width, 0, size_t(padding));
+    const unsigned char* from = image.pixels;
+    for (int32_t r = 0; r < image.height && !std::ferror(stream); r++) {
+        for (size_t column = 0; column < width; column++, from += 3) {
+            unsigned char* to = row + 3 * column;
+            to[0] = from[2], to[1] = from[1], to[2] = from[0];
+        }
+        std::fwrite(row, 1, rowBytes, stream);
     }
 }
 
-// Writes all rows, then `padding` zero bytes after each; stops at the first
-// failed write (the stream's error flag is sticky).
-void WritePixels(const RgbImage& image, int padding, FILE* stream) {
-    const unsigned char* row = image.pixels;
-    for (int32_t r = 0; r < image.height && !std::ferror(stream); r++) {
-        WriteRowBgr(row, image.width, stream);
-        for (int p = 0; p < padding; p++) std::putc(0, stream);
-        row += 3 * size_t(image.width);
+// Opens the file, with a 64 KiB stream buffer, and takes the row buffer;
+// FinishFile releases both.
+FILE* OpenForWriting(const char* path, size_t rowBytes, unsigned char** row) {
+    *row = static_cast<unsigned char*>(std::malloc(rowBytes));
+    FILE* stream = *row ? std::fopen(path, "wb") : nullptr;
+    if (stream) std::setvbuf(stream, nullptr, _IOFBF, 1 << 16);
+    if (!stream) {
+        std::free(*row);
+        *row = nullptr;
     }
+    return stream;
 }
 
 // Closes the stream; on any write or close failure removes the partial file,
 // unless the path names something other than a regular file (a device).
-// One large buffer for the whole file, set up once, so the byte-at-a-time
-// writes reach the disk in few calls.
-FILE* CreateFile(const char* path) {
-    FILE* stream = std::fopen(path, "wb");
-    if (stream) std::setvbuf(stream, nullptr, _IOFBF, 1 << 16);
-    return stream;
-}
-
-int FinishFile(FILE* stream, const char* path) {
+int FinishFile(FILE* stream, unsigned char* row, const char* path) {
+    std::free(row);
     const bool written = !std::ferror(stream);
     const bool closed = std::fclose(stream) == 0;
     if (written && closed) return 1;
@@ -70,7 +75,8 @@ int WriteBMP(const char* path, RgbImage image) {
     const int64_t dataSize = image.height * (rowBytes + padding);
     if (kBmpHeadersSize + dataSize > int64_t{UINT32_MAX}) return 0;
 
-    FILE* stream = CreateFile(path);
+    unsigned char* row = nullptr;
+    FILE* stream = OpenForWriting(path, size_t(rowBytes + padding), &row);
     if (!stream) return 0;
     WriteWord(0x4D42, stream);  // "BM"
     WriteDword(uint32_t(kBmpHeadersSize + dataSize), stream);
@@ -85,14 +91,15 @@ int WriteBMP(const char* path, RgbImage image) {
     WriteDword(0, stream);                       // no compression
     WriteDword(uint32_t(dataSize), stream);
     for (int unused = 0; unused < 4; unused++) WriteDword(0, stream);  // resolution, colours
-    WritePixels(image, padding, stream);
-    return FinishFile(stream, path);
+    WritePixels(image, padding, row, stream);
+    return FinishFile(stream, row, path);
 }
 
 int WriteTGA(const char* path, RgbImage image) {
     if (!HasPixels(image) || image.width > kTgaMaxSide || image.height > kTgaMaxSide) return 0;
 
-    FILE* stream = CreateFile(path);
+    unsigned char* row = nullptr;
+    FILE* stream = OpenForWriting(path, 3 * size_t(image.width), &row);
     if (!stream) return 0;
     std::putc(0, stream);  // no image identifier
     std::putc(0, stream);  // no colour map
@@ -102,6 +109,6 @@ int WriteTGA(const char* path, RgbImage image) {
     WriteWord(uint32_t(image.height), stream);
     std::putc(24, stream);  // bits per pixel
     std::putc(0, stream);   // no alpha, origin bottom left
-    WritePixels(image, 0, stream);
-    return FinishFile(stream, path);
+    WritePixels(image, 0, row, stream);
+    return FinishFile(stream, row, path);
 }

@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 #include "../formats/screenshot_files.h"
+#include "../state/flow_results.h"
 #include "../state/viewer_state.h"
 #include "frame_drawing.h"
 #include "scene.h"
@@ -53,16 +54,16 @@ void ReadDrawingArea(const DrawingArea& area, unsigned char* pixels) {
 int SaveScreenShot() {
     if (viewer.model.loaded == 0) {
         MessageBoxA(nullptr, kNoModelText, nullptr, MB_OK);
-        return 2;
+        return kFlowCancelled;
     }
     char path[256];
     DWORD filter = kBmpFilter;
-    if (!AskForPath(path, sizeof path, &filter)) return 2;
+    if (!AskForPath(path, sizeof path, &filter)) return kFlowCancelled;
 
     const DrawingArea area = MeasureDrawingArea();
-    if (area.width <= 0 || area.height <= 0) return 2;  // nothing to save
+    if (area.width <= 0 || area.height <= 0) return kFlowCancelled;  // nothing to save
     unsigned char* pixels = static_cast<unsigned char*>(std::malloc(size_t(area.width) * area.height * 3));
-    if (!pixels) return 0;
+    if (!pixels) return kFlowFailed;
 
     ReadDrawingArea(area, pixels);
     const RgbImage image = {area.width, area.height, pixels};
@@ -70,9 +71,9 @@ int SaveScreenShot() {
     std::free(pixels);
     if (!written) {
         ReportUnwritable(path);
-        return 0;
+        return kFlowFailed;
     }
-    return 1;
+    return kFlowSucceeded;
 }
 
 void ChooseBackgroundColor() {

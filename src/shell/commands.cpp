@@ -12,6 +12,7 @@
 #include "../render/capture.h"
 #include "../render/scene.h"
 #include "../render/skin.h"
+#include "../state/flow_results.h"
 #include "../state/viewer_state.h"
 #include "shell.h"
 
@@ -43,9 +44,8 @@ void AfterFileDialog() {
 }
 
 void OpenModelCommand() {
-    const int result = OpenModel(&viewer.model);
-    if (result == 1) SetRenderMode(RENDER_WIREFRAME);
-    else if (!(result == 2 && viewer.model.loaded == 1)) viewer.model.loaded = 0;
+    // A failed open has already left no model; a cancelled one keeps the old.
+    if (OpenModel(&viewer.model) == kFlowSucceeded) SetRenderMode(RENDER_WIREFRAME);
     viewer.currentFrame = 0;
     AfterFileDialog();
 }
@@ -56,8 +56,8 @@ void ChooseSkinCommand() {
         return;
     }
     const int result = ChooseSkin();
-    if (result == 0) MessageBoxA(nullptr, "Error loading texture", nullptr, MB_OK);
-    else if (result == 1) SetRenderMode(RENDER_NEAREST);
+    if (result == kFlowFailed) MessageBoxA(nullptr, "Error loading texture", nullptr, MB_OK);
+    else if (result == kFlowSucceeded) SetRenderMode(RENDER_NEAREST);
     AfterFileDialog();
 }
 
@@ -87,20 +87,20 @@ void SetMode(int mode) {
 
 int OpenModel(Md2Model* model) {
     char path[256];
-    if (!AskForFile("Quake 2 MD2 file (*.md2)\0*.md2\0", "Open MD2", path)) return 2;
+    if (!AskForFile("Quake 2 MD2 file (*.md2)\0*.md2\0", "Open MD2", path)) return kFlowCancelled;
     if (model->loaded == 1) ReleaseModel(model);
-    return LoadMD2(path, model) == 1 ? 1 : 0;
+    return LoadMD2(path, model) == 1 ? kFlowSucceeded : kFlowFailed;
 }
 
 int ChooseSkin() {
     char path[256];
-    if (!AskForFile("PCX (*.pcx)\0*.pcx\0", "Open PCX Skin", path)) return 2;
+    if (!AskForFile("PCX (*.pcx)\0*.pcx\0", "Open PCX Skin", path)) return kFlowCancelled;
     RgbImage image;
-    if (!LoadPCX(path, &image)) return 0;
+    if (!LoadPCX(path, &image)) return kFlowFailed;
     UploadSkin(image);
     std::memcpy(viewer.model.skinPath, path, std::strlen(path) + 1);
     std::free(image.pixels);
-    return 1;
+    return kFlowSucceeded;
 }
 
 void HandleCommand(HWND, WPARAM wParam) {

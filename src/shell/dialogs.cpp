@@ -1,7 +1,9 @@
 // The About box and the Gamma Correction dialog.
 #include <windows.h>
 
+#include <algorithm>
 #include <cctype>
+#include <cfloat>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -69,7 +71,8 @@ INT_PTR CALLBACK GammaDlgProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM) {
     if (LOWORD(wParam) == IDOK) {
         char text[kGammaTextLength + 1];
         GetDlgItemTextA(hDlg, IDC_GAMMA, text, sizeof text);
-        viewer.gamma = float(ReadDecimal(text));
+        // A typed value beyond float's range would not convert: it is held at the largest float.
+        viewer.gamma = float(std::max(-double(FLT_MAX), std::min(double(FLT_MAX), ReadDecimal(text))));
         EndDialog(hDlg, 1);
         ReloadSkin();
         RenderScene();

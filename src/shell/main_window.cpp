@@ -15,9 +15,9 @@ namespace {
 const int kStatusBarId = 100;
 const int kToolbarId = 107;
 const int kToolbarImages = 9;
-const DWORD kMainWindowStyle = 0x06CF0000;  // overlapped window, clip children and siblings
-const DWORD kStatusBarStyle = 0x50000100;   // child, visible, size grip
-const DWORD kToolbarStyle = 0x50000120;     // child, visible, tooltips, adjustable
+const DWORD kMainWindowStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
+const DWORD kStatusBarStyle = WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP;
+const DWORD kToolbarStyle = WS_CHILD | WS_VISIBLE | TBSTYLE_TOOLTIPS | CCS_ADJUSTABLE;
 const int kWidth = 400, kHeight = 500;
 
 const int kToolbarCommands[kToolbarImages] = {IDM_PLAY,       IDM_STOP,    IDM_FIRST_FRAME,

@@ -297,3 +297,21 @@ TEST(CliUsage, EveryBadArgumentIsACleanRefusal) {
         EXPECT_EQ(std::count(message.begin(), message.end(), '\n'), 1) << std::string(message.begin(), message.end());
     }
 }
+
+// One version: the About box's line, velmorin-cli --version and the build's.
+TEST(CliVersion, IsTheAboutBoxsVersion) {
+    headless::Reset();
+    viewer = ViewerState{};
+    headless::AnswerDialog({headless::PressButton(IDOK)});
+    headless::RunWinMain({Post(IDM_ABOUT), [] { PostMessageA(viewer.hWnd, WM_CLOSE, 0, 0); }});
+    std::string aboutVersion;
+    for (const headless::ShownModal& shown : headless::ShownModals())
+        for (const auto& item : shown.items)
+            if (item.second.rfind("Version ", 0) == 0) aboutVersion = item.second.substr(8);
+    headless::Reset();
+    EXPECT_EQ(aboutVersion, VELMORIN_VERSION);
+
+    Bytes printed;
+    ASSERT_TRUE(RunCommand(ShellQuote(VELMORIN_CLI) + " --version", &printed));
+    EXPECT_EQ(std::string(printed.begin(), printed.end()), "velmorin-cli " + aboutVersion + "\n");
+}

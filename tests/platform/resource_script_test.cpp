@@ -74,6 +74,17 @@ TEST(ResourceScript, BrokenScriptsAreReportedNotTrusted) {
     }
 }
 
+// A program whose own script does not parse stops at start-up with the
+// reason, rather than running without its menu, keys and dialogs.
+TEST(ResourceScript, AProgramWithABrokenScriptStopsWithTheReason) {
+    EXPECT_EXIT(
+        {
+            headless::UseResourceScript("1 MENU BEGIN MENUITEM \"Open, 5 END", nullptr, nullptr);
+            LoadAcceleratorsA(nullptr, MAKEINTRESOURCE(1));
+        },
+        testing::ExitedWithCode(1), "resource script cannot be read: .+");
+}
+
 TEST(ResourceScript, ClassicMenuItemsTakeOptionsWithOrWithoutCommas) {
     const ResourceBundle bundle = {
         "1 MENU BEGIN POPUP \"Options\" BEGIN MENUITEM \"A\", 5 MENUITEM \"B\", 6, CHECKED "

@@ -35,28 +35,34 @@ struct Modal {
     COLORREF chosenColor = 0;
 };
 
+// Each backend fills every slot by name (see MakeBackend in its backend.cpp).
 struct PlatformBackend {
-    const char* name;
-    // Milliseconds of the clock that timers follow.
+    // Milliseconds of the clock that timers follow; never goes back.
     uint64_t (*now)();
+    // The screen's size in pixels, for GetSystemMetrics.
     void (*screenSize)(int* width, int* height);
-    // Called when nothing is ready to be retrieved: wait for input, for at most
-    // `timeoutMs` (-1: no timer pending), or let a scripted step happen.
+    // Called when nothing is ready to be retrieved: wait for input, for at
+    // most `timeoutMs` (-1: no timer pending), or let a scripted step happen.
     void (*waitEvents)(int64_t timeoutMs);
-
-    // A window was created, moved or resized, shown, renamed or destroyed.
+    // A window was created, moved or resized, shown or renamed: show it so.
     void (*windowChanged)(HWND window);
+    // A window is being destroyed: release whatever the backend holds for it.
     void (*windowDestroyed)(HWND window);
+    // SetCursorPos: move the pointer to screen coordinates.
     void (*warpCursor)(int x, int y);
-
-    // GL on a window's client area.
+    // A GL surface on the window's client area; false if none can be made.
     bool (*createSurface)(HWND window);
+    // A GL context for the window's surface, or null.
     void* (*createContext)(HWND window);
-    bool (*makeCurrent)(HWND window, void* context);  // null window: release
+    // Makes the context current on the window; a null window releases it.
+    bool (*makeCurrent)(HWND window, void* context);
     void (*deleteContext)(void* context);
+    // Shows the back buffer of the window's surface.
     void (*swapBuffers)(HWND window);
-
+    // Shows a modal interaction; the core's nested loop runs until the
+    // backend (or EndDialog) marks it done.
     void (*beginModal)(Modal* modal);
+    // The modal is done: take it off the screen.
     void (*endModal)(Modal* modal);
 };
 

@@ -252,7 +252,7 @@ std::vector<ACCEL> AcceleratorEntries(Parser& p) {
         bool character = false;
         if (p.Peek().kind == Token::String) {
             const std::string key = p.String();
-            if (key.size() == 2 && key[0] == '^') entry.key = WORD(std::toupper(key[1]) - '@');
+            if (key.size() == 2 && key[0] == '^') entry.key = WORD(std::toupper(static_cast<unsigned char>(key[1])) - '@');
             else if (key.size() == 1) entry.key = WORD(static_cast<unsigned char>(key[0]));
             else throw std::runtime_error("bad accelerator key \"" + key + "\"");
             character = true;

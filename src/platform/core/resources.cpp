@@ -1,5 +1,7 @@
 // Resources by number: menus, accelerator tables, icons and the script they
 // come from.
+#include <cstdio>
+#include <cstdlib>
 #include <optional>
 
 #include "internal.h"
@@ -44,7 +46,15 @@ MenuItem* FindItem(HMENU menu, UINT id, UINT flags) {
 HINSTANCE ModuleInstance() { return &moduleInstance; }
 
 const ResourceTable& Resources() {
-    if (!table) table = ParseResourceScript(override ? *override : EmbeddedResources());
+    if (!table) {
+        table = ParseResourceScript(override ? *override : EmbeddedResources());
+        // A script that does not parse would give a program without its menu,
+        // keys or dialogs and no word of why: it stops at start-up instead.
+        if (!table->error.empty()) {
+            std::fprintf(stderr, "The program's resource script cannot be read: %s\n", table->error.c_str());
+            std::exit(1);
+        }
+    }
     return *table;
 }
 

@@ -123,8 +123,26 @@ DesktopWindow* DesktopOf(HWND window) {
     return static_cast<DesktopWindow*>(window->backendData);
 }
 
-extern const PlatformBackend platformBackend = {
-    "desktop",      Now,           ScreenSize,          WaitEvents,         WindowChanged,
-    WindowDestroyed, WarpPointer,  CreateGlSurface,     CreateContext,      MakeCurrent,
-    DeleteContext,  SwapWindowBuffers, BeginDesktopModal, EndDesktopModal,
-};
+namespace {
+
+PlatformBackend MakeBackend() {
+    PlatformBackend backend = {};
+    backend.now = Now;
+    backend.screenSize = ScreenSize;
+    backend.waitEvents = WaitEvents;
+    backend.windowChanged = WindowChanged;
+    backend.windowDestroyed = WindowDestroyed;
+    backend.warpCursor = WarpPointer;
+    backend.createSurface = CreateGlSurface;
+    backend.createContext = CreateContext;
+    backend.makeCurrent = MakeCurrent;
+    backend.deleteContext = DeleteContext;
+    backend.swapBuffers = SwapWindowBuffers;
+    backend.beginModal = BeginDesktopModal;
+    backend.endModal = EndDesktopModal;
+    return backend;
+}
+
+}  // namespace
+
+extern const PlatformBackend platformBackend = MakeBackend();

@@ -191,7 +191,7 @@ int HintShortcut(const std::string& hint) {
     for (const auto& [prefix, flag] : {std::pair<std::string, int>{"Alt-", FL_ALT}, {"Ctrl-", FL_CTRL},
                                        {"Shift-", FL_SHIFT}})
         if (rest.compare(0, prefix.size(), prefix) == 0) shortcut |= flag, rest = rest.substr(prefix.size());
-    return rest.size() == 1 ? shortcut | std::tolower(rest[0]) : 0;
+    return rest.size() == 1 ? shortcut | std::tolower(static_cast<unsigned char>(rest[0])) : 0;
 }
 
 void AddItems(Fl_Menu_Bar* bar, HMENU menu, const std::string& path) {

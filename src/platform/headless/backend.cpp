@@ -350,19 +350,26 @@ int RunWinMain(std::vector<Step> steps, WinMainFunction winMain) {
 
 }  // namespace headless
 
-extern const PlatformBackend platformBackend = {
-    "headless",
-    headless::Clock,
-    headless::ScreenSize,
-    headless::WaitEvents,
-    headless::WindowChanged,
-    EglDestroySurface,
-    headless::WarpCursor,
-    EglCreateSurface,
-    EglCreateContext,
-    EglMakeCurrent,
-    EglDeleteContext,
-    headless::SwapWindowBuffers,
-    headless::BeginModal,
-    headless::EndModal,
-};
+namespace {
+
+PlatformBackend MakeBackend() {
+    PlatformBackend backend = {};
+    backend.now = headless::Clock;
+    backend.screenSize = headless::ScreenSize;
+    backend.waitEvents = headless::WaitEvents;
+    backend.windowChanged = headless::WindowChanged;
+    backend.windowDestroyed = EglDestroySurface;
+    backend.warpCursor = headless::WarpCursor;
+    backend.createSurface = EglCreateSurface;
+    backend.createContext = EglCreateContext;
+    backend.makeCurrent = EglMakeCurrent;
+    backend.deleteContext = EglDeleteContext;
+    backend.swapBuffers = headless::SwapWindowBuffers;
+    backend.beginModal = headless::BeginModal;
+    backend.endModal = headless::EndModal;
+    return backend;
+}
+
+}  // namespace
+
+extern const PlatformBackend platformBackend = MakeBackend();
