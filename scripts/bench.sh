@@ -4,6 +4,7 @@
 set -euo pipefail
 top="$(cd "$(dirname "$0")/.." && pwd)"
 "$top/scripts/setup.sh"
-export VELMORIN_CORPUS_DIR="${VELMORIN_CORPUS_DIR:-$("$top/scripts/fetch-corpus.sh")}"
+VELMORIN_CORPUS_DIR="${VELMORIN_CORPUS_DIR:-$("$top/scripts/fetch-corpus.sh")}"  # apart from export: a failure stops
+export VELMORIN_CORPUS_DIR
 "$top/scripts/build.sh" "$top/build/release" >/dev/null
 exec "$top/build/release/bench/velmorin_bench" "$@"

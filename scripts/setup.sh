@@ -8,7 +8,7 @@ packages=(
   cmake ninja-build g++ pkg-config python3  # build
   g++-mingw-w64-x86-64 g++-mingw-w64-i686   # Windows builds; the layer's headers are checked against theirs
   g++-multilib qemu-user-static             # the 32-bit arithmetic, built with -m32 and run under emulation
-  clang libclang-rt-14-dev             # libFuzzer targets
+  clang                                # libFuzzer targets, with the runtime that matches it (below)
   libgtest-dev                         # unit tests
   libassimp-dev imagemagick            # independent readers the tests compare with
   libegl-dev libgl-dev libglu1-mesa-dev libegl-mesa0 libgl1-mesa-dri  # GL, headless through EGL
@@ -20,14 +20,25 @@ packages=(
 )
 
 packages+=("$@")
-missing=()
-for package in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "ok installed" || missing+=("$package")
-done
-[ ${#missing[@]} -eq 0 ] && exit 0
-
 sudo=""
 [ "$(id -u)" -ne 0 ] && sudo="sudo"
-echo "Installing: ${missing[*]}"
-$sudo apt-get update -qq
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+updated=false
+
+install_missing() {
+  local missing=() package
+  for package in "$@"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "ok installed" || missing+=("$package")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing: ${missing[*]}"
+  if ! $updated; then
+    $sudo apt-get update -qq
+    updated=true
+  fi
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+install_missing "${packages[@]}"
+# libFuzzer's runtime is packaged per clang version: take the installed clang's.
+clang_major="$(clang -dumpversion | cut -d. -f1)"
+install_missing "libclang-rt-$clang_major-dev"

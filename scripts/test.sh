@@ -6,7 +6,8 @@
 set -euo pipefail
 top="$(cd "$(dirname "$0")/.." && pwd)"
 "$top/scripts/setup.sh"
-export VELMORIN_CORPUS_DIR="$("$top/scripts/fetch-corpus.sh")"
+VELMORIN_CORPUS_DIR="$("$top/scripts/fetch-corpus.sh")"  # apart from export, so a failure stops the run
+export VELMORIN_CORPUS_DIR
 export VELMORIN_REQUIRE_CORPUS=1
 
 run_suite() {

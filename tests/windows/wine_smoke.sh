@@ -9,7 +9,11 @@
 set -euo pipefail
 exe="$1" render="$2" sample="$(cd "$3" && pwd)"
 work="$(mktemp -d)"
-trap 'kill "$pid" 2>/dev/null || true; /usr/lib/wine/wineserver -k 2>/dev/null || true; rm -rf "$work"' EXIT
+pid=""  # set once the program starts; the trap runs on any failure before that too
+trap 'if [ -n "$pid" ]; then kill "$pid" 2>/dev/null || true; fi; /usr/lib/wine/wineserver -k 2>/dev/null || true; rm -rf "$work"' EXIT
+# Mesa's software rasteriser on both sides (Wine's GL and the headless EGL
+# renders), so that the pictures match on a machine with a GPU too.
+export LIBGL_ALWAYS_SOFTWARE=1 GALLIUM_DRIVER=llvmpipe
 export WINEPREFIX="$work/prefix" WINEDEBUG=-all
 wine=/usr/lib/wine/wine64
 failures=0
