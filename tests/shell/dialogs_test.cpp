@@ -45,6 +45,25 @@ TEST_F(ShellTest, ReadDecimalFollowsTheDecimalRule) {
     EXPECT_EQ(ReadDecimal("."), 0);
 }
 
+// Each About box makes five windows; closed, their records are freed once
+// the program is back in its own loop.
+TEST_F(ShellTest, ClosedDialogsLeaveNoWindowRecordsBehind) {
+    size_t before = 0, after = 0;
+    std::vector<headless::Step> steps = {[&before] { before = headless::WindowRecords(); }};
+    for (int box = 0; box < 20; box++) {
+        headless::AnswerDialog({headless::PressButton(IDOK)});
+        steps.push_back(Command(IDM_ABOUT));
+        headless::AnswerDialog({headless::SetItemText(IDC_GAMMA, "1.0"), headless::PressButton(IDOK)});
+        steps.push_back(Command(IDM_GAMMA));
+    }
+    steps.push_back([&after] { after = headless::WindowRecords(); });
+    steps.push_back(Close());
+    Run(steps);
+    EXPECT_EQ(headless::ShownModals().size(), 40u);
+    EXPECT_GT(before, 0u);
+    EXPECT_EQ(after, before);
+}
+
 TEST_F(ShellTest, AboutClosesWithOkAndWithEscape) {
     headless::AnswerDialog({headless::PressButton(IDOK)});
     headless::AnswerDialog({headless::PressDialogKey(VK_ESCAPE)});

@@ -1,7 +1,8 @@
 // Long use, headless, through the program's own WinMain: 10,000 timer ticks
 // of playback on a model, then 500 cycles of open model, choose skin and
-// mipmap toggle. Fails if peak RSS grows by 1 MB or more after the first 100
-// cycles; run under LeakSanitizer, it also fails on any leak.
+// mipmap toggle, then 1,000 About boxes opened and closed. Fails if peak RSS
+// grows by 1 MB or more after the first 100 cycles or boxes, or the layer's
+// window table grows; run under LeakSanitizer, it also fails on any leak.
 //
 //   soak MODEL.md2 SKIN.pcx [--no-memory-bound]
 //
@@ -24,6 +25,7 @@ namespace {
 
 const int kTicks = 10000;
 const int kCycles = 500;
+const int kAboutBoxes = 1000;
 const int kSettleCycles = 100;
 const long kGrowthLimitKb = 1024;
 
@@ -78,6 +80,20 @@ int main(int argc, char** argv) {
             if (cycle + 1 == kSettleCycles) settledKb = peakKb;
         });
     }
+    // The About box opened and closed: its five windows must not pile up.
+    size_t recordsBefore = 0, recordsMost = 0;
+    long aboutSettledKb = 0, aboutPeakKb = 0;
+    for (int box = 0; box < kAboutBoxes; box++) {
+        script.push_back([&, box] {
+            if (box == 0) recordsBefore = headless::WindowRecords();
+            recordsMost = std::max(recordsMost, headless::WindowRecords());
+            aboutPeakKb = std::max(aboutPeakKb, RssKb());
+            if (box == kSettleCycles) aboutSettledKb = aboutPeakKb;
+            headless::ForgetShown();
+            headless::AnswerDialog({headless::PressButton(IDOK)});
+            PostMessageA(viewer.hWnd, WM_COMMAND, IDM_ABOUT, 0);
+        });
+    }
     script.push_back([] { PostMessageA(viewer.hWnd, WM_CLOSE, 0, 0); });
     headless::RunWinMain(script);
     const long finalKb = peakKb;
@@ -88,6 +104,15 @@ int main(int argc, char** argv) {
     for (const std::string& problem : headless::Problems()) std::fprintf(stderr, "soak: %s\n", problem.c_str());
     std::printf("soak: %d ticks, %d cycles; peak RSS %ld kB after %d cycles, %ld kB at the end (growth %ld kB)\n",
                 kTicks, kCycles, settledKb, kSettleCycles, finalKb, finalKb - settledKb);
+    std::printf("soak: %d About boxes; window records %zu before, at most %zu; peak RSS %ld kB after %d, %ld kB at "
+                "the end (growth %ld kB)\n",
+                kAboutBoxes, recordsBefore, recordsMost, aboutSettledKb, kSettleCycles, aboutPeakKb,
+                aboutPeakKb - aboutSettledKb);
+    if (recordsMost > recordsBefore + 5) {
+        std::fprintf(stderr, "soak: the window table grew to %zu records\n", recordsMost);
+        failures++;
+    }
+    if (memoryBound && aboutPeakKb - aboutSettledKb >= kGrowthLimitKb) failures++;
     if (!ticksSeen) failures++;
     if (memoryBound && finalKb - settledKb >= kGrowthLimitKb) {
         std::fprintf(stderr, "soak: peak RSS grew by %ld kB after the first %d cycles\n", finalKb - settledKb,

@@ -8,7 +8,13 @@ DWORD lastError = 0;
 std::vector<std::unique_ptr<HGLRC__>> contexts;
 HGLRC current = nullptr;
 
-HWND WindowOf(HDC dc) { return dc ? LiveWindow(dc->window) : nullptr; }
+// A device context lives inside its window's record: a stale one is never
+// followed, only compared with the live windows'.
+HWND WindowOf(HDC dc) {
+    for (HWND window : AllWindows())
+        if (dc == &window->dc) return window;
+    return nullptr;
+}
 
 HGLRC LiveContext(HGLRC context) {
     for (const auto& c : contexts)

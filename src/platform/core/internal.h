@@ -101,6 +101,11 @@ const unsigned kAltKey = 1, kShiftKey = 2, kControlKey = 4;
 // Windows (window.cpp).
 HWND LiveWindow(HWND window);    // null unless a window that exists
 std::vector<HWND> AllWindows();  // in creation order
+// Calls a window's procedure, counting how many are running.
+LRESULT CallWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// Frees the records of destroyed windows when no window procedure is running.
+void FreeDestroyedWindows();
+size_t WindowRecordCount();  // records held, destroyed ones not yet freed included
 bool IsTopLevel(HWND window);
 RECT FrameInsetsFor(DWORD style, bool hasMenu);  // a top-level window's frame around its client area
 RECT ClientRectOf(HWND window);                  // left = top = 0

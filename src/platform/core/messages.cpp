@@ -152,6 +152,7 @@ void InputMouseButton(unsigned button, bool down) {
 void InputCursorMoved(POINT screen) { cursor = screen; }
 
 BOOL WINAPI GetMessageA(LPMSG message, HWND, UINT, UINT) {
+    FreeDestroyedWindows();
     RetrieveMessage(message, true);
     return message->message != WM_QUIT;
 }
@@ -163,7 +164,7 @@ LRESULT WINAPI DispatchMessageA(const MSG* message) {
         return 0;
     }
     HWND window = LiveWindow(message->hwnd);
-    return window ? window->proc(window, message->message, message->wParam, message->lParam) : 0;
+    return window ? CallWindowProcedure(window, message->message, message->wParam, message->lParam) : 0;
 }
 
 BOOL WINAPI PostMessageA(HWND window, UINT id, WPARAM wParam, LPARAM lParam) {
@@ -177,7 +178,7 @@ BOOL WINAPI PostMessageA(HWND window, UINT id, WPARAM wParam, LPARAM lParam) {
 
 LRESULT WINAPI SendMessageA(HWND window, UINT id, WPARAM wParam, LPARAM lParam) {
     if (!LiveWindow(window)) return 0;
-    return window->proc(window, id, wParam, lParam);
+    return CallWindowProcedure(window, id, wParam, lParam);
 }
 
 void WINAPI PostQuitMessage(int exitCode) {

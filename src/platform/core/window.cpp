@@ -1,7 +1,9 @@
 // Window classes and windows: creation with its messages, geometry, text,
 // visibility and destruction.
+#include <algorithm>
 #include <cstring>
 #include <map>
+#include <unordered_set>
 
 #include "internal.h"
 
@@ -13,7 +15,12 @@ struct WindowClass {
 };
 
 std::map<std::string, WindowClass> classes;
-std::vector<std::unique_ptr<HWND__>> windows;  // destroyed ones stay until Reset, so stale handles never dangle
+// Every window in creation order. A destroyed one is freed once no window
+// procedure is running (its own may still be on the stack); a stale handle is
+// only ever compared with the live ones, never followed.
+std::vector<std::unique_ptr<HWND__>> windows;
+std::unordered_set<HWND> live;
+int procedureDepth = 0;  // window procedures running, nested
 
 const std::map<std::string, WNDPROC> kBuiltinClasses = {
     {STATUSCLASSNAMEA, StatusBarProc}, {TOOLBARCLASSNAMEA, ToolbarProc},
@@ -32,6 +39,7 @@ void DestroyTree(HWND window) {
     for (HWND child : std::vector<HWND>(window->children))
         if (!child->destroyed) DestroyTree(child);
     window->destroyed = true;
+    live.erase(window);
     window->visible = false;
     KillTimersOf(window);
     platformBackend.windowDestroyed(window);
@@ -39,12 +47,22 @@ void DestroyTree(HWND window) {
 
 }  // namespace
 
-HWND LiveWindow(HWND window) {
-    if (!window) return nullptr;
-    for (const auto& w : windows)
-        if (w.get() == window) return w->destroyed ? nullptr : window;
-    return nullptr;
+HWND LiveWindow(HWND window) { return window && live.count(window) ? window : nullptr; }
+
+LRESULT CallWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    procedureDepth++;
+    const LRESULT result = window->proc(window, message, wParam, lParam);
+    procedureDepth--;
+    return result;
 }
+
+void FreeDestroyedWindows() {
+    if (procedureDepth > 0) return;
+    windows.erase(std::remove_if(windows.begin(), windows.end(), [](const auto& w) { return w->destroyed; }),
+                  windows.end());
+}
+
+size_t WindowRecordCount() { return windows.size(); }
 
 std::vector<HWND> AllWindows() {
     std::vector<HWND> live;
@@ -99,6 +117,8 @@ void ResetWindows() {
     for (const auto& w : windows)
         if (!w->destroyed) platformBackend.windowDestroyed(w.get());
     windows.clear();
+    live.clear();
+    procedureDepth = 0;
     classes.clear();
 }
 
@@ -133,6 +153,7 @@ HWND WINAPI CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, 
 
     windows.push_back(std::make_unique<HWND__>());
     HWND window = windows.back().get();
+    live.insert(window);
     window->className = className;
     window->proc = proc;
     window->parent = LiveWindow(parent);

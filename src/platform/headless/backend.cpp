@@ -338,6 +338,8 @@ Picture ShownPicture(HWND window) {
 
 int SwapCount() { return swapCount; }
 
+size_t WindowRecords() { return WindowRecordCount(); }
+
 int RunWinMain(std::vector<Step> steps, WinMainFunction winMain) {
     script.assign(std::make_move_iterator(steps.begin()), std::make_move_iterator(steps.end()));
     programRunning = true;

@@ -92,6 +92,8 @@ struct Picture {
 };
 Picture ShownPicture(HWND window);
 int SwapCount();
+// Window records the layer holds, destroyed ones not yet freed included.
+size_t WindowRecords();
 
 // Runs the program's WinMain; whenever it waits for input, the next step of
 // the script runs. A script ends by closing the program; one that runs out
