@@ -14,8 +14,9 @@ measure() {  # measure NAME COMMAND...: three runs
   local name="$1"; shift
   for _ in 1 2 3; do /usr/bin/time -f "$name: %e s, peak RSS %M kB" "$@" >/dev/null 2>"$work/time" || true; tail -n 1 "$work/time"; done
 }
-measure "viewer, sample opened" "$top/build/release/tests/window/headless_render" open "$sample"
-measure "viewer, no model" "$top/build/release/tests/window/headless_render"
+# velmorin-cli render runs the viewer's own WinMain on the headless backend:
+# start, open the sample, draw, save the screenshot, quit.
+measure "viewer, sample opened" "$top/build/release/src/cli/velmorin-cli" render "$sample" -o "$work/lantern.bmp"
 measure "GL context alone" "$top/build/release/bench/minimal_gl"
 xvfb-run -a -s "-screen 0 1280x1024x24" bash -c "sleep 1; for run in 1 2 3; do
   /usr/bin/time -f 'f3d: %e s, peak RSS %M kB' f3d --output='$work/f3d.png' --resolution=384,395 '$work/lantern.obj' \

@@ -30,19 +30,6 @@ const int kDragX = 192, kDragY = 200;
 const int64_t kLargestSheetSide = 65535;
 const int64_t kLargestSheet = int64_t{1} << 25;
 
-Step Command(int id) {
-    return [id] { PostMessageA(viewer.hWnd, WM_COMMAND, WPARAM(id), 0); };
-}
-
-void Drag(std::vector<Step>& script, unsigned button, int dx, int dy) {
-    script.push_back([button] {
-        headless::MoveCursorToClient(viewer.hWnd, kDragX, kDragY);
-        headless::MouseDown(button);
-    });
-    script.push_back([dx, dy] { headless::MoveCursorToClient(viewer.hWnd, kDragX + dx, kDragY + dy); });
-    script.push_back([button] { headless::MouseUp(button); });
-}
-
 bool IsTga(const std::string& path) {
     std::string extension = std::filesystem::path(path).extension().string();
     for (char& c : extension) c = char(std::tolower(static_cast<unsigned char>(c)));
@@ -118,33 +105,33 @@ std::string RenderModel(const RenderRequest& r) {
     script.push_back([&r] { headless::ResizeWindow(viewer.hWnd, r.width + kAcross, r.height + kDown); });
     if (r.background) {
         headless::AnswerColor(RGB(r.backgroundRgb >> 16 & 0xFF, r.backgroundRgb >> 8 & 0xFF, r.backgroundRgb & 0xFF));
-        script.push_back(Command(IDM_BACKGROUND_COLOR));
+        script.push_back(headless::PostCommand(&viewer.hWnd, IDM_BACKGROUND_COLOR));
     }
     headless::AnswerFile(r.model);
-    script.push_back(Command(IDM_OPEN_MODEL));
+    script.push_back(headless::PostCommand(&viewer.hWnd, IDM_OPEN_MODEL));
     if (!r.gamma.empty()) {
-        headless::AnswerDialog({headless::SetItemText(IDC_GAMMA, r.gamma), headless::PressButton(IDOK)});
-        script.push_back(Command(IDM_GAMMA));
+        headless::AnswerDialogText(IDC_GAMMA, r.gamma);
+        script.push_back(headless::PostCommand(&viewer.hWnd, IDM_GAMMA));
     }
-    if (r.mipmapsOff) script.push_back(Command(IDM_MIPMAP));
+    if (r.mipmapsOff) script.push_back(headless::PostCommand(&viewer.hWnd, IDM_MIPMAP));
     if (!r.skin.empty()) {
         headless::AnswerFile(r.skin);
-        script.push_back(Command(IDM_CHOOSE_SKIN));
+        script.push_back(headless::PostCommand(&viewer.hWnd, IDM_CHOOSE_SKIN));
     }
-    if (r.mode == "wire") script.push_back(Command(IDM_WIREFRAME));
-    if (r.mode == "nearest") script.push_back(Command(IDM_TEXTURED_NEAREST));
-    if (r.mode == "linear") script.push_back(Command(IDM_TEXTURED_LINEAR));
-    for (int step = 0; step < std::abs(r.zoom); step++) script.push_back(Command(r.zoom > 0 ? IDM_ZOOM_IN : IDM_ZOOM_OUT));
-    if (r.orbitX || r.orbitY) Drag(script, MK_LBUTTON, r.orbitX, r.orbitY);
-    if (r.pan) Drag(script, MK_RBUTTON, 0, r.pan);
+    if (r.mode == "wire") script.push_back(headless::PostCommand(&viewer.hWnd, IDM_WIREFRAME));
+    if (r.mode == "nearest") script.push_back(headless::PostCommand(&viewer.hWnd, IDM_TEXTURED_NEAREST));
+    if (r.mode == "linear") script.push_back(headless::PostCommand(&viewer.hWnd, IDM_TEXTURED_LINEAR));
+    for (int step = 0; step < std::abs(r.zoom); step++) script.push_back(headless::PostCommand(&viewer.hWnd, r.zoom > 0 ? IDM_ZOOM_IN : IDM_ZOOM_OUT));
+    if (r.orbitX || r.orbitY) headless::AddDrag(&script, &viewer.hWnd, MK_LBUTTON, kDragX, kDragY, r.orbitX, r.orbitY);
+    if (r.pan) headless::AddDrag(&script, &viewer.hWnd, MK_RBUTTON, kDragX, kDragY, 0, r.pan);
 
     std::string written;
     if (r.sheetColumns == 0) {
         // One frame: stepped to as a user would, then the viewer's own screenshot.
-        script.push_back(Command(IDM_FIRST_FRAME));
-        for (int32_t f = 0; f < frames[0]; f++) script.push_back(Command(IDM_NEXT_FRAME));
+        script.push_back(headless::PostCommand(&viewer.hWnd, IDM_FIRST_FRAME));
+        for (int32_t f = 0; f < frames[0]; f++) script.push_back(headless::PostCommand(&viewer.hWnd, IDM_NEXT_FRAME));
         headless::AnswerFile(r.output, IsTga(r.output) ? 2 : 1);
-        script.push_back(Command(IDM_SCREENSHOT));
+        script.push_back(headless::PostCommand(&viewer.hWnd, IDM_SCREENSHOT));
     } else {
         script.push_back([&r, &frames, &written] {
             int width = 0, height = 0;
@@ -164,7 +151,7 @@ std::string RenderModel(const RenderRequest& r) {
                 written = "cannot write " + r.output;
         });
     }
-    script.push_back([] { PostMessageA(viewer.hWnd, WM_CLOSE, 0, 0); });
+    script.push_back(headless::PostClose(&viewer.hWnd));
     headless::RunWinMain(script);
     for (const std::string& p : headless::Problems()) written += (written.empty() ? "" : "; ") + p;
     for (const headless::ShownModal& shown : headless::ShownModals())

@@ -32,18 +32,11 @@ std::string CorpusModel(const char* which) {
     return "";
 }
 
-Step Post(int command) {
-    return [command] { PostMessageA(viewer.hWnd, WM_COMMAND, WPARAM(command), 0); };
-}
+Step Post(int command) { return headless::PostCommand(&viewer.hWnd, command); }
 
 // A press, a move and a release, each when the viewer is ready for the next.
 void Drag(std::vector<Step>& steps, unsigned button, int dx, int dy) {
-    steps.push_back([=] {
-        headless::MoveCursorToClient(viewer.hWnd, 150, 150);
-        headless::MouseDown(button);
-    });
-    steps.push_back([=] { headless::MoveCursorToClient(viewer.hWnd, 150 + dx, 150 + dy); });
-    steps.push_back([=] { headless::MouseUp(button); });
+    headless::AddDrag(&steps, &viewer.hWnd, button, 150, 150, dx, dy);
 }
 
 // The viewer's own screenshot after `steps`, as a user gets it with F12.
@@ -51,11 +44,11 @@ Bytes ViewerScreenshot(std::vector<Step> steps, const std::vector<std::string>& 
     headless::Reset();
     viewer = ViewerState{};
     for (const std::string& file : files) headless::AnswerFile(file);
-    if (!gamma.empty()) headless::AnswerDialog({headless::SetItemText(IDC_GAMMA, gamma), headless::PressButton(IDOK)});
+    if (!gamma.empty()) headless::AnswerDialogText(IDC_GAMMA, gamma);
     const std::string path = TempPath("viewer.bmp");
     headless::AnswerFile(path, 1);
     steps.push_back(Post(IDM_SCREENSHOT));
-    steps.push_back([] { PostMessageA(viewer.hWnd, WM_CLOSE, 0, 0); });
+    steps.push_back(headless::PostClose(&viewer.hWnd));
     headless::RunWinMain(steps);
     if (viewer.model.loaded) ReleaseModel(&viewer.model);
     headless::Reset();

@@ -13,8 +13,8 @@ std::string GammaShown(size_t which) {
 }  // namespace
 
 TEST_F(ShellTest, GammaShowsOneDecimalAndTakesWhatIsTyped) {
-    headless::AnswerDialog({headless::SetItemText(IDC_GAMMA, " 1.25xyz"), headless::PressButton(IDOK)});
-    headless::AnswerDialog({headless::SetItemText(IDC_GAMMA, "abc"), headless::PressButton(IDOK)});
+    headless::AnswerDialogText(IDC_GAMMA, " 1.25xyz");
+    headless::AnswerDialogText(IDC_GAMMA, "abc");
     headless::AnswerDialog({headless::SetItemText(IDC_GAMMA, "5"), headless::PressButton(IDCANCEL)});
     headless::AnswerDialog({headless::PressDialogKey(VK_ESCAPE)});
     Run({Command(IDM_GAMMA), [] { EXPECT_FLOAT_EQ(viewer.gamma, 1.25f); }, Command(IDM_GAMMA),
@@ -29,7 +29,7 @@ TEST_F(ShellTest, GammaShowsOneDecimalAndTakesWhatIsTyped) {
 }
 
 TEST_F(ShellTest, GammaReadsAtMostNineteenCharacters) {
-    headless::AnswerDialog({headless::SetItemText(IDC_GAMMA, "0.000000000000000012345"), headless::PressButton(IDOK)});
+    headless::AnswerDialogText(IDC_GAMMA, "0.000000000000000012345");
     Run({Command(IDM_GAMMA), Close()});
     EXPECT_FLOAT_EQ(viewer.gamma, 1e-17f);  // "0.00000000000000001" and no more
 }
@@ -53,7 +53,7 @@ TEST_F(ShellTest, ClosedDialogsLeaveNoWindowRecordsBehind) {
     for (int box = 0; box < 20; box++) {
         headless::AnswerDialog({headless::PressButton(IDOK)});
         steps.push_back(Command(IDM_ABOUT));
-        headless::AnswerDialog({headless::SetItemText(IDC_GAMMA, "1.0"), headless::PressButton(IDOK)});
+        headless::AnswerDialogText(IDC_GAMMA, "1.0");
         steps.push_back(Command(IDM_GAMMA));
     }
     steps.push_back([&after] { after = headless::WindowRecords(); });

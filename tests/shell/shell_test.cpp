@@ -20,17 +20,13 @@ int ShellTest::Run(std::vector<Step> script) {
 
 std::string SamplePath(const char* name) { return std::string(VELMORIN_SAMPLE_DIR) + "/" + name; }
 
-Step Command(WORD id) {
-    return [id] { PostMessageA(viewer.hWnd, WM_COMMAND, id, 0); };
-}
+Step Command(WORD id) { return headless::PostCommand(&viewer.hWnd, id); }
 
 Step Key(int virtualKey, unsigned modifiers) {
     return [=] { headless::PressKey(virtualKey, modifiers); };
 }
 
-Step Close() {
-    return [] { PostMessageA(viewer.hWnd, WM_CLOSE, 0, 0); };
-}
+Step Close() { return headless::PostClose(&viewer.hWnd); }
 
 std::string Status() { return headless::StatusText(viewer.hStatus, 0); }
 

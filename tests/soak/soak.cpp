@@ -41,9 +41,7 @@ long RssKb() {
     return kb;
 }
 
-Step Command(int id) {
-    return [id] { PostMessageA(viewer.hWnd, WM_COMMAND, WPARAM(id), 0); };
-}
+Step Command(int id) { return headless::PostCommand(&viewer.hWnd, id); }
 
 }  // namespace
 

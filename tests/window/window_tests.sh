@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # The viewer in a real window, under Xvfb, driven with xdotool: start-up,
 # opening and saving through the file choosers, frames, playback, toolbar,
-# mouse, zoom and skin, each screenshot compared pixel for pixel with the
-# headless render of the same steps; and closing during playback.
+# mouse, zoom and skin, each screenshot compared pixel for pixel with
+# velmorin-cli's headless render of the same state; and closing during
+# playback.
 #
-#   window_tests.sh VIEWER HEADLESS_RENDER SAMPLE_DIR   (run inside xvfb-run)
+#   window_tests.sh VIEWER VELMORIN_CLI SAMPLE_DIR   (run inside xvfb-run)
 set -euo pipefail
-viewer="$1" render="$2" sample="$3"
+viewer="$1" cli="$2" sample="$3"
 work="$(mktemp -d)"
 pid=""  # set once the viewer starts; the trap runs on any failure before that too
 trap 'if [ -n "$pid" ]; then kill "$pid" 2>/dev/null || true; fi; rm -rf "$work"' EXIT
@@ -48,9 +49,9 @@ screenshot() {  # screenshot NAME: F12, a new file, and wait for it
   wait_for "$1.bmp" test -s "$work/$1.bmp"
 }
 
-same_as_headless() {  # same_as_headless NAME HEADLESS_ACTIONS...
+same_as_headless() {  # same_as_headless NAME [RENDER OPTIONS...]: the sample in that state
   local name="$1"; shift
-  "$render" "$@" save "$work/$name-headless.bmp"
+  "$cli" render "$sample/lantern.md2" "$@" -o "$work/$name-headless.bmp"
   cmp -s "$work/$name.bmp" "$work/$name-headless.bmp" || fail "$name differs from the headless render"
 }
 
@@ -71,15 +72,15 @@ choose_path "Open MD2" "$sample/lantern.md2"
 wait_for "frame spin01" grep -qx "status spin01" "$VELMORIN_LAYER_LOG" || fail "the first frame's name"
 screenshot opened
 grep -q 'shown save "Save Screen shot" "spin01.bmp"' "$VELMORIN_LAYER_LOG" || fail "the default file name"
-same_as_headless opened open "$sample/lantern.md2"
+same_as_headless opened
 
 # N steps a frame; the toolbar's last-frame button goes to the end.
 key n
 screenshot next
-same_as_headless next open "$sample/lantern.md2" command 40025
+same_as_headless next --frame 1
 xdotool mousemove --window "$main" $((5 * 23 + 11)) $((20 + 2 + 11)) click 1; sleep 0.5
 screenshot last
-same_as_headless last open "$sample/lantern.md2" command 40024
+same_as_headless last --frame breathe04
 
 # P plays: the status bar moves off the last frame (waited for, not timed:
 # a slow machine drops ticks); S stops.
@@ -91,20 +92,20 @@ wait_for "playback to move on" bash -c \
   fail "playback did not move on"
 key s
 
-# A left-drag turns the model, the keypad plus zooms.
+# The keypad plus zooms, a left-drag turns the model.
 xdotool windowfocus --sync "$main" key Left; sleep 0.3
+key KP_Add
 xdotool mousemove --window "$main" 192 $((20 + 220)) mousedown 1; sleep 0.3
 xdotool mousemove --window "$main" 212 $((20 + 210)); sleep 0.3
 xdotool mouseup 1; sleep 0.3
-key KP_Add
 screenshot turned
-same_as_headless turned open "$sample/lantern.md2" drag 20 -10 command 40031
+same_as_headless turned --zoom 1 --orbit 20,-10
 
 # Alt+S puts the sample skin on: the textured picture.
 key alt+s
 choose_path "Open PCX Skin" "$sample/lantern.pcx"
 screenshot skinned
-same_as_headless skinned open "$sample/lantern.md2" drag 20 -10 command 40031 skin "$sample/lantern.pcx"
+same_as_headless skinned --zoom 1 --orbit 20,-10 --skin "$sample/lantern.pcx"
 
 # Closing while playing ends the program with exit status 1.
 key p; sleep 0.5

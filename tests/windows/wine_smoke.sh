@@ -5,9 +5,9 @@
 # with a drawing area of the same size (Wine's frame and bars are not the
 # layer's; the picture within them is the same, so no tolerance is needed).
 #
-#   wine_smoke.sh VELMORIN_EXE HEADLESS_RENDER SAMPLE_DIR   (run inside xvfb-run)
+#   wine_smoke.sh VELMORIN_EXE VELMORIN_CLI SAMPLE_DIR   (run inside xvfb-run)
 set -euo pipefail
-exe="$1" render="$2" sample="$(cd "$3" && pwd)"
+exe="$1" cli="$2" sample="$(cd "$3" && pwd)"
 work="$(mktemp -d)"
 pid=""  # set once the program starts; the trap runs on any failure before that too
 trap 'if [ -n "$pid" ]; then kill "$pid" 2>/dev/null || true; fi; /usr/lib/wine/wineserver -k 2>/dev/null || true; rm -rf "$work"' EXIT
@@ -44,13 +44,12 @@ screenshot() {
   wait_for "$1.bmp" 20 test -s "$work/$1.bmp"; sleep 0.5
 }
 
-same_as_headless() {  # the headless window sized so that its drawing area is Wine's
+same_as_headless() {  # same_as_headless NAME [RENDER OPTIONS...], at Wine's drawing-area size
   local name="$1"; shift
   local width height
   width=$(od -An -tu4 -j18 -N4 "$work/$name.bmp" | tr -d ' ')
   height=$(od -An -tu4 -j22 -N4 "$work/$name.bmp" | tr -d ' ')
-  # The layer's frame, menu and bars around the drawing area: 16 across, 8 + 23 + 20 + 8 + 20 + 26 down.
-  "$render" size $((width + 16)) $((height + 105)) "$@" save "$work/$name-headless.bmp"
+  "$cli" render "$sample/lantern.md2" --size "${width}x${height}" "$@" -o "$work/$name-headless.bmp"
   cmp -s "$work/$name.bmp" "$work/$name-headless.bmp" || fail "$name differs from the headless render"
   echo "$name: ${width}x${height}"
 }
@@ -64,13 +63,13 @@ xdotool windowfocus --sync "$main" key alt+o
 choose_path "Open MD2" "$sample/lantern.md2"
 sleep 1
 screenshot first
-same_as_headless first open "$sample/lantern.md2"
+same_as_headless first
 
 # The toolbar lies at the top of the client area, under the menu bar:
 # button 4 (next frame) is the fifth of 23-pixel buttons.
 xdotool mousemove --window "$main" $((4 * 23 + 11)) $((19 + 2 + 11)) click 1; sleep 1
 screenshot next
-same_as_headless next open "$sample/lantern.md2" command 40025
+same_as_headless next --frame 1
 
 xdotool windowfocus --sync "$main" key alt+q
 status=0; wait "$pid" || status=$?

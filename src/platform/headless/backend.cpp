@@ -340,6 +340,25 @@ int SwapCount() { return swapCount; }
 
 size_t WindowRecords() { return WindowRecordCount(); }
 
+Step PostCommand(HWND* window, int command) {
+    return [window, command] { PostMessageA(*window, WM_COMMAND, WPARAM(command), 0); };
+}
+
+Step PostClose(HWND* window) {
+    return [window] { PostMessageA(*window, WM_CLOSE, 0, 0); };
+}
+
+void AddDrag(std::vector<Step>* script, HWND* window, unsigned button, int x, int y, int dx, int dy) {
+    script->push_back([=] {
+        MoveCursorToClient(*window, x, y);
+        MouseDown(button);
+    });
+    script->push_back([=] { MoveCursorToClient(*window, x + dx, y + dy); });
+    script->push_back([=] { MouseUp(button); });
+}
+
+void AnswerDialogText(int item, const std::string& text) { AnswerDialog({SetItemText(item, text), PressButton(IDOK)}); }
+
 int RunWinMain(std::vector<Step> steps, WinMainFunction winMain) {
     script.assign(std::make_move_iterator(steps.begin()), std::make_move_iterator(steps.end()));
     programRunning = true;

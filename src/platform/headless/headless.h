@@ -102,4 +102,14 @@ using Step = std::function<void()>;
 using WinMainFunction = int(WINAPI*)(HINSTANCE, HINSTANCE, LPSTR, int);
 int RunWinMain(std::vector<Step> script, WinMainFunction winMain = &WinMain);
 
+// Steps as a user takes them, on the window whose handle is in `*window` when
+// the step runs (a program stores its main window's handle at start-up).
+Step PostCommand(HWND* window, int command);  // as the menu sends it
+Step PostClose(HWND* window);                 // the window's close box
+// A press of `button` at client point (x, y), a move by (dx, dy), a release:
+// three steps, each taken when the program is ready for the next.
+void AddDrag(std::vector<Step>* script, HWND* window, unsigned button, int x, int y, int dx, int dy);
+// Answers the next template dialog: `text` typed into `item`, then OK.
+void AnswerDialogText(int item, const std::string& text);
+
 }  // namespace headless
