@@ -16,6 +16,8 @@ packages=(
   xvfb xauth xdotool xclip                  # the window tests
   wine64                                    # the Windows build's smoke test
   dpkg-dev file lintian desktop-file-utils man-db  # the Debian package: made, checked, installed
+  libpng-dev nlohmann-json3-dev             # velmorin-cli export: the skin as PNG, JSON
+  f3d                                       # a glTF reader of others that the export tests render with
   libbenchmark-dev libsdl2-image-dev libstb-dev  # the benchmark and what it compares with
 )
 
@@ -42,3 +44,12 @@ install_missing "${packages[@]}"
 # libFuzzer's runtime is packaged per clang version: take the installed clang's.
 clang_major="$(clang -dumpversion | cut -d. -f1)"
 install_missing "libclang-rt-$clang_major-dev"
+# Node.js for the Khronos glTF-Validator: Debian's, unless the machine has one.
+command -v node >/dev/null && command -v npm >/dev/null || install_missing nodejs npm
+# The validator itself, from the npm registry, into the cache outside the repository.
+npm_prefix="${VELMORIN_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/velmorin}/npm"
+if [ ! -f "$npm_prefix/node_modules/gltf-validator/package.json" ]; then
+  echo "Installing gltf-validator into $npm_prefix"
+  mkdir -p "$npm_prefix"
+  npm install --silent --no-audit --no-fund --prefix "$npm_prefix" gltf-validator@2.0.0-dev.3.10 >/dev/null
+fi

@@ -1,8 +1,11 @@
 // velmorin-cli: inspect, lint and render MD2 models from the command line,
 // with the viewer's own loading and drawing code and no display.
+#include <nlohmann/json.hpp>
+
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <cfloat>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -14,6 +17,7 @@
 #include "animations.h"
 #include "check.h"
 #include "formats/md2.h"
+#include "gltf_export.h"
 #include "md2_file.h"
 #include "render.h"
 
@@ -53,6 +57,13 @@ const char kHelp[] =
     "      --gamma G                as typed into the Gamma dialog\n"
     "      --mipmaps on|off         (default on)\n"
     "      --background RRGGBB      the clear colour\n"
+    "  export MODEL.md2... -o OUT.glb|OUT.gltf|DIR/ [--skin SKIN.pcx] [--gamma G]\n"
+    "      The model as glTF 2.0 (Y up, as the viewer draws it): frame 0 as the mesh and\n"
+    "      every other frame as a morph target, one animation per animation that info\n"
+    "      lists (10 frames a second, linear), the skin as an unlit PNG texture. A .gltf\n"
+    "      gets OUT.bin and OUT.png beside it; with several models, -o names a folder.\n"
+    "      --skin SKIN.pcx          the skin (without: an untextured unlit material)\n"
+    "      --gamma G                brighten the skin as the Gamma dialog does\n"
     "  --help, -h, --version\n"
     "\n"
     "Exit status: 0 success, 1 a file refused or a problem of severity error, 2 bad usage.\n";
@@ -62,17 +73,9 @@ int Usage(const std::string& why) {
     return 2;
 }
 
-std::string Json(const std::string& text) {
-    std::string out = "\"";
-    for (unsigned char c : text) {
-        if (c == '"' || c == '\\') out += '\\', out += char(c);
-        else if (c < 0x20) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-            out += escaped;
-        } else out += char(c);
-    }
-    return out + "\"";
+// JSON text of a document; bytes of a file's names that are not UTF-8 become U+FFFD.
+void PrintJson(const nlohmann::ordered_json& document) {
+    std::printf("%s\n", document.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace).c_str());
 }
 
 int Info(const std::string& path, bool json) {
@@ -96,19 +99,16 @@ int Info(const std::string& path, bool json) {
     } limits[] = {{kNumVertices, kMd2MaxVertices}, {kNumFrames, kMd2MaxFrames}, {kNumTriangles, kMd2MaxTriangles},
                   {kNumSkins, kMd2MaxSkins}};
     if (json) {
-        std::printf("{\"file\": %s, \"header\": {", Json(path).c_str());
-        for (int i = 0; i < 17; i++) std::printf("%s\"%s\": %d", i ? ", " : "", kMd2FieldNames[i], file.header[i]);
-        std::printf("}, \"limits\": {");
-        for (size_t i = 0; i < 4; i++)
-            std::printf("%s\"%s\": %d", i ? ", " : "", kMd2FieldNames[limits[i].field], limits[i].limit);
-        std::printf("}, \"frames\": [");
-        for (size_t f = 0; f < names.size(); f++) std::printf("%s%s", f ? ", " : "", Json(names[f]).c_str());
-        std::printf("], \"standardLayout\": %s, \"animations\": [", layout ? "true" : "false");
-        for (size_t a = 0; a < animations.size(); a++)
-            std::printf("%s{\"name\": %s, \"first\": %d, \"length\": %d, \"inferred\": %s}", a ? ", " : "",
-                        Json(animations[a].name).c_str(), animations[a].first, animations[a].length,
-                        animations[a].inferred ? "true" : "false");
-        std::printf("]}\n");
+        nlohmann::ordered_json document = {{"file", path}};
+        for (int i = 0; i < 17; i++) document["header"][kMd2FieldNames[i]] = file.header[i];
+        for (const auto& l : limits) document["limits"][kMd2FieldNames[l.field]] = l.limit;
+        document["frames"] = names;
+        document["standardLayout"] = layout;
+        document["animations"] = nlohmann::ordered_json::array();
+        for (const Animation& a : animations)
+            document["animations"].push_back(
+                {{"name", a.name}, {"first", a.first}, {"length", a.length}, {"inferred", a.inferred}});
+        PrintJson(document);
         return 0;
     }
     std::printf("%s\n", path.c_str());
@@ -133,17 +133,15 @@ int Check(const std::string& model, const std::string& skin, bool json) {
     if (!skin.empty())
         for (const Finding& f : CheckSkin(skin)) findings.push_back(f);
     bool errors = false;
-    if (json) std::printf("{\"file\": %s, \"problems\": [", Json(model).c_str());
-    for (size_t i = 0; i < findings.size(); i++) {
-        const Finding& f = findings[i];
+    nlohmann::ordered_json problems = nlohmann::ordered_json::array();
+    for (const Finding& f : findings) {
         errors = errors || f.error;
         if (json)
-            std::printf("%s{\"severity\": \"%s\", \"where\": %s, \"message\": %s}", i ? ", " : "",
-                        f.error ? "error" : "warning", Json(f.where).c_str(), Json(f.text).c_str());
+            problems.push_back({{"severity", f.error ? "error" : "warning"}, {"where", f.where}, {"message", f.text}});
         else
             std::printf("%s: %s: %s: %s\n", model.c_str(), f.error ? "error" : "warning", f.where.c_str(), f.text.c_str());
     }
-    if (json) std::printf("]}\n");
+    if (json) PrintJson({{"file", model}, {"problems", problems}});
     else if (findings.empty()) std::printf("%s: no problems\n", model.c_str());
     return errors ? 1 : 0;
 }
@@ -243,6 +241,48 @@ int Render(const std::vector<std::string>& args) {
 
 }  // namespace
 
+int Export(const std::vector<std::string>& args) {
+    ExportRequest request;
+    std::vector<std::string> models;
+    std::string output;
+    for (size_t i = 0; i < args.size(); i++) {
+        const std::string& a = args[i];
+        if (a.rfind("--", 0) != 0 && a != "-o") {
+            models.push_back(a);
+            continue;
+        }
+        if (i + 1 >= args.size()) return Usage(a + " needs a value");
+        const std::string value = args[++i];
+        if (a == "-o") output = value;
+        else if (a == "--skin") request.skin = value;
+        else if (a == "--gamma") {
+            char* end = nullptr;
+            const double gamma = std::strtod(value.c_str(), &end);
+            if (value.empty() || *end || !std::isfinite(gamma))
+                return Usage("bad --gamma " + value + ": a finite decimal number");
+            // As the Gamma dialog takes it: held inside float's range.
+            request.gamma = float(std::max(-double(FLT_MAX), std::min(double(FLT_MAX), gamma)));
+            request.brighten = true;
+        } else return Usage("unknown option " + a);
+    }
+    if (models.empty() || output.empty()) return Usage("export needs a model and -o");
+    const bool toFolder = models.size() > 1 || output.back() == '/';
+    const std::string extension = std::filesystem::path(output).extension().string();
+    if (!toFolder && extension != ".glb" && extension != ".gltf") return Usage("-o names a .glb or .gltf file, or a folder/");
+    int status = 0;
+    for (const std::string& model : models) {
+        request.model = model;
+        request.output = toFolder ? (std::filesystem::path(output) / std::filesystem::path(model).stem()).string() + ".glb"
+                                  : output;
+        const std::string problem = ExportModel(request);
+        if (!problem.empty()) {
+            std::fprintf(stderr, "velmorin-cli: %s: %s\n", model.c_str(), problem.c_str());
+            status = 1;
+        }
+    }
+    return status;
+}
+
 int Run(std::vector<std::string> args) {
     if (args.empty()) return Usage("no command");
     if (args[0] == "--help" || args[0] == "-h") {
@@ -258,7 +298,7 @@ int Run(std::vector<std::string> args) {
     bool json = false;
     std::vector<std::string> plain;
     for (const std::string& a : args) {
-        if (a == "--json" && command != "render") json = true;
+        if (a == "--json" && (command == "info" || command == "check")) json = true;
         else plain.push_back(a);
     }
     if (command == "info") {
@@ -270,6 +310,7 @@ int Run(std::vector<std::string> args) {
         return Check(plain[0], plain.size() == 2 ? plain[1] : "", json);
     }
     if (command == "render") return Render(plain);
+    if (command == "export") return Export(plain);
     return Usage("unknown command " + command);
 }
 

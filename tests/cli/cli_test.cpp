@@ -278,6 +278,8 @@ TEST(CliUsage, EveryBadArgumentIsACleanRefusal) {
     for (const char* option : {"-o", "--skin", "--frame", "--animation", "--sheet", "--mode", "--size", "--orbit",
                                "--zoom", "--pan", "--gamma", "--mipmaps", "--background"})
         commands.push_back(cli + " render " + model + " " + option);  // no value after it
+    for (const char* row : {"", " -o x.txt", " -o x.glb --gamma nan", " -o x.glb --skin", " -o x.glb --frame 1"})
+        commands.push_back(cli + " export " + model + row);
     commands.push_back(cli + " frobnicate " + model);
     commands.push_back(cli);
     for (const std::string& command : commands) {

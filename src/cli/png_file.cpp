@@ -1,0 +1,34 @@
+#include "png_file.h"
+
+#include <png.h>
+
+namespace {
+
+void Append(png_structp png, png_bytep data, png_size_t length) {
+    auto* out = static_cast<std::vector<unsigned char>*>(png_get_io_ptr(png));
+    out->insert(out->end(), data, data + length);
+}
+
+}  // namespace
+
+std::vector<unsigned char> EncodePng(const RgbImage& image) {
+    std::vector<unsigned char> bytes;
+    if (image.width <= 0 || image.height <= 0 || !image.pixels) return bytes;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    // libpng reports its errors by longjmp here; nothing with a destructor
+    // is made between setjmp and the writes.
+    if (!info || setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        return {};
+    }
+    png_set_write_fn(png, &bytes, Append, nullptr);
+    png_set_IHDR(png, info, png_uint_32(image.width), png_uint_32(image.height), 8, PNG_COLOR_TYPE_RGB,
+                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    for (int32_t row = 0; row < image.height; row++)
+        png_write_row(png, image.pixels + size_t(row) * size_t(image.width) * 3);
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    return bytes;
+}

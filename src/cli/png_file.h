@@ -1,0 +1,10 @@
+#pragma once
+
+// An RGB image, top row first, as the bytes of a PNG file (libpng). Empty
+// when libpng refuses it.
+
+#include <vector>
+
+#include "state/rgb_image.h"
+
+std::vector<unsigned char> EncodePng(const RgbImage& image);
