@@ -30,7 +30,7 @@ struct Md2Header {
     int32_t offsetGlCommands;
 };
 
-Md2Verdict Refuse(Md2Refusal refusal, int64_t offset) { return Md2Verdict{refusal, offset}; }
+Md2Verdict Verdict(Md2Refusal refusal, int64_t offset) { return Md2Verdict{refusal, offset}; }
 
 // Every refusal leaves the model unloaded and holding no buffer.
 void HoldNothing(Md2Model* model) {
@@ -46,29 +46,29 @@ bool BlockFitsFile(int64_t offset, int64_t size, int64_t fileLength) {
 // The header's rules; `bytes` holds the file's first min(fileLength, 68)
 // bytes. All arithmetic in 64 bits: 32-bit products of these fields can wrap.
 Md2Verdict CheckHeader(const unsigned char* bytes, int64_t fileLength, Md2Header* h) {
-    if (fileLength < kHeaderSize) return Refuse(kMd2ShorterThanHeader, fileLength);
+    if (fileLength < kHeaderSize) return Verdict(kMd2ShorterThanHeader, fileLength);
     for (int32_t at : {kFrameSizeAt, kNumSkinsAt, kNumVerticesAt, kNumTexCoordsAt, kNumTrianglesAt,
                        kNumGlCommandsAt, kNumFramesAt})
-        if (ReadLe32(bytes + at) < 0) return Refuse(kMd2NegativeCount, at);
+        if (ReadLe32(bytes + at) < 0) return Verdict(kMd2NegativeCount, at);
     h->frameSize = ReadLe32(bytes + kFrameSizeAt);
     h->numVertices = ReadLe32(bytes + kNumVerticesAt);
     h->numGlCommands = ReadLe32(bytes + kNumGlCommandsAt);
     h->numFrames = ReadLe32(bytes + kNumFramesAt);
     h->offsetFrames = ReadLe32(bytes + kOffsetFramesAt);
     h->offsetGlCommands = ReadLe32(bytes + kOffsetGlCommandsAt);
-    if (h->numFrames == 0) return Refuse(kMd2NoFrames, kNumFramesAt);
-    if (h->numVertices == 0) return Refuse(kMd2NoVertices, kNumVerticesAt);
-    if (h->numGlCommands == 0) return Refuse(kMd2NoGlCommands, kNumGlCommandsAt);
+    if (h->numFrames == 0) return Verdict(kMd2NoFrames, kNumFramesAt);
+    if (h->numVertices == 0) return Verdict(kMd2NoVertices, kNumVerticesAt);
+    if (h->numGlCommands == 0) return Verdict(kMd2NoGlCommands, kNumGlCommandsAt);
     // Vertices and frames size what drawing reads and allocates; the triangle
     // and skin counts are never used, so their limits are only warned about.
-    if (h->numVertices > kMd2MaxVertices) return Refuse(kMd2TooManyVertices, kNumVerticesAt);
-    if (h->numFrames > kMd2MaxFrames) return Refuse(kMd2TooManyFrames, kNumFramesAt);
-    if (h->frameSize < kFrameHeadSize + 4 * int64_t{h->numVertices}) return Refuse(kMd2FrameTooSmall, kFrameSizeAt);
+    if (h->numVertices > kMd2MaxVertices) return Verdict(kMd2TooManyVertices, kNumVerticesAt);
+    if (h->numFrames > kMd2MaxFrames) return Verdict(kMd2TooManyFrames, kNumFramesAt);
+    if (h->frameSize < kFrameHeadSize + 4 * int64_t{h->numVertices}) return Verdict(kMd2FrameTooSmall, kFrameSizeAt);
     if (!BlockFitsFile(h->offsetFrames, int64_t{h->frameSize} * h->numFrames, fileLength))
-        return Refuse(kMd2FramesOutsideFile, kOffsetFramesAt);
+        return Verdict(kMd2FramesOutsideFile, kOffsetFramesAt);
     if (!BlockFitsFile(h->offsetGlCommands, 4 * int64_t{h->numGlCommands}, fileLength))
-        return Refuse(kMd2GlCommandsOutsideFile, kOffsetGlCommandsAt);
-    return Refuse(kMd2Accepted, 0);
+        return Verdict(kMd2GlCommandsOutsideFile, kOffsetGlCommandsAt);
+    return Verdict(kMd2Accepted, 0);
 }
 
 // Walks the list once so that drawing can trust it: every command's vertex
@@ -78,17 +78,17 @@ Md2Verdict CheckCommandList(const unsigned char* list, int64_t listAt, int32_t n
     int64_t at = 0;
     while (at < numWords) {
         int64_t count = ReadLe32(list + 4 * at);
-        if (count == 0) return Refuse(kMd2Accepted, 0);
+        if (count == 0) return Verdict(kMd2Accepted, 0);
         if (count < 0) count = -count;  // 64-bit, so INT32_MIN negates safely
-        if (count > (numWords - at - 1) / 3) return Refuse(kMd2CommandOverrunsList, listAt + 4 * at);
+        if (count > (numWords - at - 1) / 3) return Verdict(kMd2CommandOverrunsList, listAt + 4 * at);
         for (int64_t v = 0; v < count; v++) {
             const int64_t word = at + 1 + 3 * v + 2;
             const int32_t index = ReadLe32(list + 4 * word);
-            if (index < 0 || index >= numVertices) return Refuse(kMd2VertexIndexOutsideFrame, listAt + 4 * word);
+            if (index < 0 || index >= numVertices) return Verdict(kMd2VertexIndexOutsideFrame, listAt + 4 * word);
         }
         at += 1 + 3 * count;
     }
-    return Refuse(kMd2ListNotEnded, listAt);
+    return Verdict(kMd2ListNotEnded, listAt);
 }
 
 // The model's two buffers, sized by a header that passed its rules.
@@ -103,11 +103,11 @@ Md2Verdict TakeBlocks(const Md2Header& h, Md2Blocks* blocks) {
     blocks->commandBytes = 4 * size_t(h.numGlCommands);
     blocks->frames = static_cast<unsigned char*>(std::malloc(blocks->frameBytes));
     blocks->commands = static_cast<int32_t*>(std::malloc(blocks->commandBytes));
-    if (blocks->frames && blocks->commands) return Refuse(kMd2Accepted, 0);
+    if (blocks->frames && blocks->commands) return Verdict(kMd2Accepted, 0);
     std::free(blocks->frames);
     std::free(blocks->commands);
     *blocks = {};
-    return Refuse(kMd2OutOfMemory, 0);
+    return Verdict(kMd2OutOfMemory, 0);
 }
 
 // The words are used as stored: the file's little-endian order is the host's.
@@ -187,7 +187,7 @@ int LoadMD2(const char* path, Md2Model* model) {
     unsigned char headerBytes[kHeaderSize];
     Md2Header header;
     Md2Blocks blocks = {};
-    Md2Verdict verdict = Refuse(kMd2Unreadable, 0);
+    Md2Verdict verdict = Verdict(kMd2Unreadable, 0);
     // The header first, where the file opens; a short file reads short.
     const size_t headerRead = std::fread(headerBytes, 1, kHeaderSize, file);
     int64_t length = -1;
@@ -199,7 +199,7 @@ int LoadMD2(const char* path, Md2Model* model) {
     if (verdict.refusal == kMd2Accepted &&
         (!ReadAt(&reader, header.offsetFrames, blocks.frames, blocks.frameBytes) ||
          !ReadAt(&reader, header.offsetGlCommands, blocks.commands, blocks.commandBytes)))
-        verdict = Refuse(kMd2Unreadable, 0);
+        verdict = Verdict(kMd2Unreadable, 0);
     if (verdict.refusal == kMd2Accepted)
         verdict = CheckCommandList(reinterpret_cast<const unsigned char*>(blocks.commands), header.offsetGlCommands,
                                    header.numGlCommands, header.numVertices);

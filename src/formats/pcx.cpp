@@ -15,7 +15,7 @@ const int kMarkerAndPaletteSize = 1 + kPaletteSize;
 const int kPaletteMarker = 12;
 const int kManufacturerAt = 0, kBitsPerPixelAt = 3, kXmaxAt = 8, kYmaxAt = 10, kPlanesAt = 65;
 
-PcxVerdict Refuse(PcxRefusal refusal, int64_t offset) { return PcxVerdict{refusal, offset}; }
+PcxVerdict Verdict(PcxRefusal refusal, int64_t offset) { return PcxVerdict{refusal, offset}; }
 
 // Fills `size` bytes with one RGB triple, doubling what is already filled.
 void FillWithEntry(unsigned char* out, size_t size, const unsigned char* rgb) {
@@ -98,29 +98,29 @@ const char* PcxRefusalText(PcxRefusal refusal) {
 }
 
 PcxVerdict ParsePCX(const unsigned char* bytes, size_t length, RgbImage* image) {
-    if (length < size_t(kHeaderSize + kMarkerAndPaletteSize)) return Refuse(kPcxTooShort, int64_t(length));
+    if (length < size_t(kHeaderSize + kMarkerAndPaletteSize)) return Verdict(kPcxTooShort, int64_t(length));
     // Only the fields this decoder relies on; the image is taken to start at
     // (0, 0) with scan lines exactly `width` bytes long.
-    if (bytes[kManufacturerAt] != 10) return Refuse(kPcxNotPcx, kManufacturerAt);
-    if (bytes[kBitsPerPixelAt] != 8) return Refuse(kPcxNot8BitOnePlane, kBitsPerPixelAt);
-    if (bytes[kPlanesAt] != 1) return Refuse(kPcxNot8BitOnePlane, kPlanesAt);
+    if (bytes[kManufacturerAt] != 10) return Verdict(kPcxNotPcx, kManufacturerAt);
+    if (bytes[kBitsPerPixelAt] != 8) return Verdict(kPcxNot8BitOnePlane, kBitsPerPixelAt);
+    if (bytes[kPlanesAt] != 1) return Verdict(kPcxNot8BitOnePlane, kPlanesAt);
     // The palette's place is fixed by the file's end; a 12 elsewhere is not a marker.
     const size_t markerAt = length - kMarkerAndPaletteSize;
-    if (bytes[markerAt] != kPaletteMarker) return Refuse(kPcxNoPaletteMarker, int64_t(markerAt));
+    if (bytes[markerAt] != kPaletteMarker) return Verdict(kPcxNoPaletteMarker, int64_t(markerAt));
 
     const int32_t width = int32_t{ReadLe16(bytes + kXmaxAt)} + 1;
     const int32_t height = int32_t{ReadLe16(bytes + kYmaxAt)} + 1;
-    if (int64_t{width} * height > kMaxPcxPixels) return Refuse(kPcxTooLarge, kXmaxAt);
+    if (int64_t{width} * height > kMaxPcxPixels) return Verdict(kPcxTooLarge, kXmaxAt);
     const size_t pixelCount = size_t(width) * size_t(height);
     unsigned char* pixels = static_cast<unsigned char*>(std::malloc(3 * pixelCount));
-    if (!pixels) return Refuse(kPcxOutOfMemory, 0);
+    if (!pixels) return Verdict(kPcxOutOfMemory, 0);
     // The data runs to the end of the file: a short image reads on into the
     // marker and palette, as a reader of the file would.
     DecodePixels(bytes + kHeaderSize, length - kHeaderSize, bytes + markerAt + 1, pixels, pixelCount);
     image->width = width;
     image->height = height;
     image->pixels = pixels;
-    return Refuse(kPcxAccepted, 0);
+    return Verdict(kPcxAccepted, 0);
 }
 
 int LoadPCX(const char* path, RgbImage* image) {
