@@ -85,7 +85,9 @@ std::vector<unsigned char> Capture(int32_t frame, int* width, int* height) {
 
 }  // namespace
 
-std::string RenderModel(const RenderRequest& r) {
+namespace {
+
+std::string RenderInViewer(const RenderRequest& r) {
     headless::Reset();
     viewer = ViewerState{};
     Md2Model probe{};
@@ -159,4 +161,20 @@ std::string RenderModel(const RenderRequest& r) {
     if (viewer.model.loaded) ReleaseModel(&viewer.model);
     headless::Reset();
     return written;
+}
+
+}  // namespace
+
+// The viewer's file dialogs make each chosen file's folder the current one,
+// as on Windows: the request's paths are made absolute first, and the folder
+// the command started in is restored after.
+std::string RenderModel(const RenderRequest& request) {
+    const std::filesystem::path startFolder = std::filesystem::current_path();
+    RenderRequest absolute = request;
+    for (std::string* path : {&absolute.model, &absolute.skin, &absolute.output})
+        if (!path->empty()) *path = std::filesystem::absolute(*path).string();
+    const std::string problem = RenderInViewer(absolute);
+    std::error_code ignored;
+    std::filesystem::current_path(startFolder, ignored);
+    return problem;
 }

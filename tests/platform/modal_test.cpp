@@ -3,6 +3,8 @@
 // and leaves a repaint behind when it closes.
 #include <commdlg.h>
 
+#include <filesystem>
+
 #include "fixtures/sample_resource.h"
 #include "platform_test.h"
 
@@ -106,6 +108,32 @@ TEST_F(Platform, FileChoosersAreLoggedAndAnswered) {
     EXPECT_EQ(colour.rgbResult, RGB(10, 20, 30));
     EXPECT_EQ(headless::ShownModals().back().flags, DWORD(CC_FULLOPEN));
     EXPECT_TRUE(headless::Problems().empty());
+}
+
+// As on Windows, a chosen file's folder becomes the current one (where the
+// next dialog without a folder starts), unless the request says not to.
+TEST_F(Platform, AChosenFileMakesItsFolderCurrentUnlessAskedNot) {
+    const std::filesystem::path start = std::filesystem::current_path();
+    const std::filesystem::path models = std::filesystem::temp_directory_path() / "velmorin-modal-folder";
+    std::filesystem::create_directories(models / "skins");
+    char path[256] = "";
+    OPENFILENAMEA request = OpenRequest(nullptr, path, sizeof path);
+    headless::AnswerFile((models / "tris.md2").string());
+    ASSERT_TRUE(GetOpenFileNameA(&request));
+    EXPECT_EQ(std::filesystem::current_path(), models);
+
+    request.Flags |= OFN_NOCHANGEDIR;
+    headless::AnswerFile((models / "skins" / "skin.pcx").string());
+    ASSERT_TRUE(GetOpenFileNameA(&request));
+    EXPECT_EQ(std::filesystem::current_path(), models);
+    request.Flags &= ~DWORD(OFN_NOCHANGEDIR);
+    headless::AnswerCancel();
+    EXPECT_FALSE(GetOpenFileNameA(&request));
+    EXPECT_EQ(std::filesystem::current_path(), models);
+    headless::AnswerFile((models / "skins" / "skin.pcx").string());
+    ASSERT_TRUE(GetSaveFileNameA(&request));
+    EXPECT_EQ(std::filesystem::current_path(), models / "skins");
+    std::filesystem::current_path(start);
 }
 
 TEST_F(Platform, TemplateDialogRunsItsProcedureUnderAScript) {

@@ -61,6 +61,7 @@ main="$(window_named Velmorin)"
 
 # Start-up: title, place and size as the program asks on a 1280 x 1024 screen.
 [ "$(xdotool getwindowname "$main")" = Velmorin ] || fail "the title"
+xprop -id "$main" WM_CLASS | grep -q '"Velmorin"$' || fail "the X11 class: $(xprop -id "$main" WM_CLASS)"
 geometry="$(xdotool getwindowgeometry "$main")"
 echo "$geometry" | grep -q "Position: 448,293" || fail "the position: $geometry"
 echo "$geometry" | grep -q "Geometry: 384x461" || fail "the size: $geometry"
@@ -101,11 +102,17 @@ xdotool mouseup 1; sleep 0.3
 screenshot turned
 same_as_headless turned --zoom 1 --orbit 20,-10
 
-# Alt+S puts the sample skin on: the textured picture.
+# Alt+S puts the sample skin on: the textured picture. With the model opened
+# again first, the skin's chooser starts in the model's folder (a chosen
+# file's folder becomes the current one, as on Windows).
+key alt+o
+choose_path "Open MD2" "$sample/lantern.md2"
 key alt+s
 choose_path "Open PCX Skin" "$sample/lantern.pcx"
 screenshot skinned
 same_as_headless skinned --zoom 1 --orbit 20,-10 --skin "$sample/lantern.pcx"
+grep -q "shown open \"Open PCX Skin\" .* in \"$(cd "$sample" && pwd -P)\"" "$VELMORIN_LAYER_LOG" ||
+  fail "the skin chooser did not start in the model's folder: $(grep 'Open PCX Skin' "$VELMORIN_LAYER_LOG")"
 
 # Closing while playing ends the program with exit status 1.
 key p; sleep 0.5

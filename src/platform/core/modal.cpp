@@ -2,6 +2,8 @@
 // Each runs a nested message loop on the same thread, so paint and timer
 // messages keep reaching their windows; when it closes, what it covered is
 // repainted.
+#include <unistd.h>
+
 #include <cstring>
 
 #include "internal.h"
@@ -80,6 +82,12 @@ BOOL FinishFileModal(const Modal& modal, LPOPENFILENAMEA request) {
     const size_t dot = modal.path.find_last_of('.');
     request->nFileOffset = WORD(name);
     request->nFileExtension = WORD(dot == std::string::npos || dot < name ? 0 : dot + 1);
+    // As on Windows: unless asked not to, the chosen file's folder becomes
+    // the current one, where the next dialog without a folder starts.
+    // A folder that cannot be entered leaves the current one: the file was
+    // chosen all the same.
+    if (!(request->Flags & OFN_NOCHANGEDIR) && name > 0)
+        static_cast<void>(chdir(modal.path.substr(0, name).c_str()) == 0);
     return TRUE;
 }
 

@@ -2,6 +2,7 @@
 // mapping of each core window to its widgets.
 #include <FL/Fl.H>
 #include <FL/x.H>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
@@ -113,8 +114,11 @@ void LogShown(const Modal& modal) {
     std::string title = modal.caption;
     if (modal.file && modal.file->lpstrTitle) title = modal.file->lpstrTitle;
     if (modal.dialog) title = modal.dialog->text;
-    std::fprintf(LayerLog(), "shown %s \"%s\" \"%s\"\n", kinds[int(modal.kind)], title.c_str(),
+    std::fprintf(LayerLog(), "shown %s \"%s\" \"%s\"", kinds[int(modal.kind)], title.c_str(),
                  modal.file ? modal.file->lpstrFile : modal.text.c_str());
+    char folder[4096];
+    if (modal.file && getcwd(folder, sizeof folder)) std::fprintf(LayerLog(), " in \"%s\"", folder);
+    std::fprintf(LayerLog(), "\n");
     std::fflush(LayerLog());
 }
 

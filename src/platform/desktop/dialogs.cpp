@@ -164,10 +164,14 @@ void RunFileChooser(Modal* modal) {
 }
 
 void RunColourChooser(Modal* modal) {
-    const COLORREF start = modal->color->rgbResult;
+    // Windows starts at black unless the request gives a colour to start at.
+    const COLORREF start = (modal->color->Flags & CC_RGBINIT) ? modal->color->rgbResult : 0;
     uchar r = GetRValue(start), g = GetGValue(start), b = GetBValue(start);
     Fl::add_timeout(0.01, PumpCoreMessages);
-    modal->accepted = fl_color_chooser("Color", r, g, b) != 0;
+    // Byte mode: the boxes take 0-255 as Windows' chooser does (FLTK's 0-1
+    // default would wrap a typed 40 or 160).
+    const int kByteMode = 1;
+    modal->accepted = fl_color_chooser("Color", r, g, b, kByteMode) != 0;
     Fl::remove_timeout(PumpCoreMessages);
     modal->chosenColor = RGB(r, g, b);
 }

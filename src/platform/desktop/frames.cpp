@@ -268,6 +268,9 @@ void CreateFrame(HWND window, DesktopWindow* desktop) {
     frame->end();
     frame->resizable(nullptr);
     frame->size_range(100, 100);
+    // The X11 class is the registered window class, so that docks tie the
+    // window to its desktop entry (StartupWMClass).
+    frame->xclass(window->className.c_str());
     SetIcon(frame);
 }
 
