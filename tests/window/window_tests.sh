@@ -93,6 +93,17 @@ wait_for "playback to move on" bash -c \
   fail "playback did not move on"
 key s
 
+# An open menu does not stop playback: timers and paints go on under it, as
+# under Windows' menu loop. The File menu is pulled down with a click.
+key p
+xdotool mousemove --window "$main" 15 10 click 1; sleep 0.3
+before="$(wc -l <"$VELMORIN_LAYER_LOG")"
+wait_for "playback under the open File menu" bash -c \
+  "[ \$(tail -n +$((before + 1)) '$VELMORIN_LAYER_LOG' | grep -c '^status ') -ge 3 ]" ||
+  fail "playback stopped while the File menu was open"
+xdotool key Escape; sleep 0.3
+key s
+
 # The keypad plus zooms, a left-drag turns the model.
 xdotool windowfocus --sync "$main" key Left; sleep 0.3
 key KP_Add

@@ -32,6 +32,10 @@ void ReportMouse(HWND window, int clientX, int clientY);  // a mouse event at cl
 void ReportKey(int event, int key);                      // FL_KEYBOARD or FL_KEYUP
 void WarpPointer(int screenX, int screenY);
 void SetFramesActive(bool active);  // modal interactions disable the other windows, as Windows does
+// A repeating FLTK timeout that dispatches the core's ready messages: while a
+// chooser or a pulled-down menu blocks in FLTK's own loop, the program's
+// timers and paints still go out, as under Windows' modal and menu loops.
+void PumpCoreMessages(void*);
 
 // dialogs.cpp: template dialogs, message boxes, choosers.
 void SyncDialog(HWND window);

@@ -111,19 +111,6 @@ Fl_Window* MessageWindow(Modal* modal) {
     return window;
 }
 
-// While a chooser blocks in its own loop, the core's ready messages still go out.
-void PumpCoreMessages(void*) {
-    MSG message;
-    for (int i = 0; i < 100 && RetrieveMessage(&message, false); i++) {
-        if (message.message == WM_QUIT) {
-            PostQuitMessage(int(message.wParam));
-            break;
-        }
-        DispatchMessageA(&message);
-    }
-    Fl::repeat_timeout(0.01, PumpCoreMessages);
-}
-
 // "Text (*.txt)\0*.txt\0..." as FLTK's "Text\t*.txt\n...": FLTK adds the
 // pattern to the name it shows, so a pattern already in the name goes.
 std::string FltkFilter(LPCSTR filter) {
@@ -179,6 +166,18 @@ void RunColourChooser(Modal* modal) {
 Fl_Window* openMessage = nullptr;
 
 }  // namespace
+
+void PumpCoreMessages(void*) {
+    MSG message;
+    for (int i = 0; i < 100 && RetrieveMessage(&message, false); i++) {
+        if (message.message == WM_QUIT) {
+            PostQuitMessage(int(message.wParam));
+            break;
+        }
+        DispatchMessageA(&message);
+    }
+    Fl::repeat_timeout(0.01, PumpCoreMessages);
+}
 
 void SyncDialog(HWND window) {
     DesktopWindow* desktop = DesktopOf(window);

@@ -194,6 +194,19 @@ int HintShortcut(const std::string& hint) {
     return rest.size() == 1 ? shortcut | std::tolower(static_cast<unsigned char>(rest[0])) : 0;
 }
 
+// A menu bar whose pulled-down menus keep the program's timers and paints
+// going: FLTK runs its own loop until the menu closes.
+class MenuBar : public Fl_Menu_Bar {
+public:
+    MenuBar(int x, int y, int w, int h) : Fl_Menu_Bar(x, y, w, h) {}
+    int handle(int event) override {
+        Fl::add_timeout(0.01, PumpCoreMessages);
+        const int handled = Fl_Menu_Bar::handle(event);
+        Fl::remove_timeout(PumpCoreMessages);
+        return handled;
+    }
+};
+
 void AddItems(Fl_Menu_Bar* bar, HMENU menu, const std::string& path) {
     for (size_t i = 0; i < menu->items.size(); i++) {
         const MenuItem& item = menu->items[i];
@@ -257,8 +270,8 @@ void CreateFrame(HWND window, DesktopWindow* desktop) {
     frame->callback(CloseCallback, window);
     desktop->frame = frame;
     if (window->menu) {
-        desktop->menuLeft = new Fl_Menu_Bar(0, 0, box.right, kFltkMenuHeight);
-        desktop->menuRight = new Fl_Menu_Bar(box.right, 0, 0, kFltkMenuHeight);
+        desktop->menuLeft = new MenuBar(0, 0, box.right, kFltkMenuHeight);
+        desktop->menuRight = new MenuBar(box.right, 0, 0, kFltkMenuHeight);
         for (Fl_Menu_Bar* bar : {desktop->menuLeft, desktop->menuRight}) {
             bar->user_data(window);
             bar->box(FL_FLAT_BOX);
