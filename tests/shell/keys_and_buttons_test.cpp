@@ -17,6 +17,18 @@ TEST_F(ShellTest, EveryAcceleratorButTheCommaReachesItsCommand) {
     EXPECT_EQ(headless::ShownModals().size(), 3u);
 }
 
+// Keys no accelerator takes go on to the window, as on Windows: Alt+letter
+// pulls down the menu with that mnemonic (File, Help), F10 the first one;
+// the program's accelerators keep priority and open no menu.
+TEST_F(ShellTest, MenuKeysPullDownTheirMenusAndAcceleratorsKeepPriority) {
+    headless::AnswerCancel();  // Alt+O's open dialog
+    Run({Key('F', headless::kAlt), Key('H', headless::kAlt), Key(VK_F10), Key('O', headless::kAlt),
+         Key('X', headless::kAlt), Key('N'), Close()});
+    EXPECT_EQ(headless::MenusPulledDown(), (std::vector<int>{0, 2, 0}));
+    ASSERT_EQ(headless::ShownModals().size(), 1u);
+    EXPECT_EQ(headless::ShownModals()[0].title, "Open MD2");
+}
+
 TEST_F(ShellTest, EveryToolbarButtonReachesItsCommand) {
     headless::AnswerFile(SamplePath("lantern.md2"));
     headless::AnswerCancel();

@@ -64,6 +64,10 @@ struct PlatformBackend {
     void (*beginModal)(Modal* modal);
     // The modal is done: take it off the screen.
     void (*endModal)(Modal* modal);
+    // A menu key the program left to the system: pull down the window's
+    // top-level menu item `index` and let the user pick from it or leave it
+    // (Escape), as Windows' menu loop does; returns when the menu closes.
+    void (*pullDownMenu)(HWND window, int index);
 };
 
 extern const PlatformBackend platformBackend;

@@ -1,6 +1,7 @@
 // Window classes and windows: creation with its messages, geometry, text,
 // visibility and destruction.
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <map>
 #include <unordered_set>
@@ -43,6 +44,28 @@ void DestroyTree(HWND window) {
     window->visible = false;
     KillTimersOf(window);
     platformBackend.windowDestroyed(window);
+}
+
+// The top-level item of `menu` whose text marks `letter` with "&", or -1.
+int ItemWithMnemonic(HMENU menu, char letter) {
+    for (size_t i = 0; i < menu->items.size(); i++) {
+        const std::string& text = menu->items[i].text;
+        const size_t amp = text.find('&');
+        if (amp != std::string::npos && amp + 1 < text.size() &&
+            std::toupper(static_cast<unsigned char>(text[amp + 1])) == letter)
+            return int(i);
+    }
+    return -1;
+}
+
+// Keys that reach DefWindowProc, having passed the program's accelerators:
+// Alt+letter pulls down the menu with that mnemonic, F10 the first one.
+void PullDownForMenuKey(HWND window, UINT message, WPARAM key) {
+    if (!window->menu || !IsTopLevel(window) || window->menu->items.empty()) return;
+    int index = -1;
+    if (key == VK_F10) index = 0;
+    else if (message == WM_SYSKEYDOWN && key >= 'A' && key <= 'Z') index = ItemWithMnemonic(window->menu, char(key));
+    if (index >= 0) platformBackend.pullDownMenu(window, index);
 }
 
 }  // namespace
@@ -299,6 +322,10 @@ LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM l
     }
     case WM_GETTEXTLENGTH:
         return LRESULT(window->text.size());
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+        PullDownForMenuKey(window, message, wParam);
+        return 0;
     default:
         return 0;
     }

@@ -108,6 +108,12 @@ void SwapWindowBuffers(HWND window) {
 
 }  // namespace
 
+void LogMenu(const char* label) {
+    if (!LayerLog()) return;
+    std::fprintf(LayerLog(), "menu %s\n", label);
+    std::fflush(LayerLog());
+}
+
 void LogShown(const Modal& modal) {
     if (!LayerLog()) return;
     const char* kinds[] = {"message", "open", "save", "colour", "dialog"};
@@ -144,6 +150,7 @@ PlatformBackend MakeBackend() {
     backend.swapBuffers = SwapWindowBuffers;
     backend.beginModal = BeginDesktopModal;
     backend.endModal = EndDesktopModal;
+    backend.pullDownMenu = PullDownMenu;
     return backend;
 }
 

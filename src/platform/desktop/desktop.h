@@ -23,9 +23,11 @@ struct DesktopWindow {
 
 DesktopWindow* DesktopOf(HWND window);  // made on first use
 void LogShown(const Modal& modal);      // for the window tests, when asked for
+void LogMenu(const char* label);        // a menu pulled down by a menu key, likewise
 
 // frames.cpp: main windows, their menu, GL surface, toolbar and status bar.
 void SyncTopLevel(HWND window);
+void PullDownMenu(HWND window, int index);  // the window's top-level menu item `index`, pulled down
 void SyncBar(HWND window);
 bool CreateGlSurface(HWND window);
 void ReportMouse(HWND window, int clientX, int clientY);  // a mouse event at client coordinates

@@ -205,6 +205,13 @@ public:
         Fl::remove_timeout(PumpCoreMessages);
         return handled;
     }
+    // Pulls down the top-level item `start` as a click on it would.
+    void PullDown(const Fl_Menu_Item* start) {
+        Fl::add_timeout(0.01, PumpCoreMessages);
+        const Fl_Menu_Item* chosen = menu()->pulldown(x(), y(), w(), h(), start, this, nullptr, 1);
+        Fl::remove_timeout(PumpCoreMessages);
+        picked(chosen);
+    }
 };
 
 void AddItems(Fl_Menu_Bar* bar, HMENU menu, const std::string& path) {
@@ -288,6 +295,21 @@ void CreateFrame(HWND window, DesktopWindow* desktop) {
 }
 
 }  // namespace
+
+void PullDownMenu(HWND window, int index) {
+    DesktopWindow* desktop = DesktopOf(window);
+    // The core counts every top-level item; the bars hold them left, then right.
+    for (Fl_Menu_Bar* bar : {desktop->menuLeft, desktop->menuRight}) {
+        if (!bar) return;
+        const Fl_Menu_Item* item = bar->menu();
+        for (; item && item->label(); item = item->next(), index--)
+            if (index == 0) {
+                LogMenu(item->label());
+                static_cast<MenuBar*>(bar)->PullDown(item);
+                return;
+            }
+    }
+}
 
 void SyncTopLevel(HWND window) {
     DesktopWindow* desktop = DesktopOf(window);

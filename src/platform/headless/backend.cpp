@@ -42,6 +42,7 @@ bool quitSeen = false;
 bool programRunning = false;
 int quitCode = 0;
 int swapCount = 0;
+std::vector<int> menusPulledDown;
 ResourceBundle scriptBundle;
 std::string bundleScript, bundleHeaderName, bundleHeader;
 
@@ -221,6 +222,7 @@ void Reset() {
     script.clear();
     quitSeen = false;
     quitCode = swapCount = 0;
+    menusPulledDown.clear();
     UseResources(nullptr);
 }
 
@@ -340,6 +342,10 @@ int SwapCount() { return swapCount; }
 
 size_t WindowRecords() { return WindowRecordCount(); }
 
+const std::vector<int>& MenusPulledDown() { return menusPulledDown; }
+
+void PullDownMenu(HWND, int index) { menusPulledDown.push_back(index); }
+
 Step PostCommand(HWND* window, int command) {
     return [window, command] { PostMessageA(*window, WM_COMMAND, WPARAM(command), 0); };
 }
@@ -388,6 +394,7 @@ PlatformBackend MakeBackend() {
     backend.swapBuffers = headless::SwapWindowBuffers;
     backend.beginModal = headless::BeginModal;
     backend.endModal = headless::EndModal;
+    backend.pullDownMenu = headless::PullDownMenu;
     return backend;
 }
 

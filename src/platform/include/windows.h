@@ -302,6 +302,7 @@ typedef struct tagACCEL {
 #define VK_ADD 0x6B
 #define VK_SUBTRACT 0x6D
 #define VK_F1 0x70
+#define VK_F10 0x79
 #define VK_F12 0x7B
 #define VK_OEM_PLUS 0xBB
 #define VK_OEM_COMMA 0xBC
