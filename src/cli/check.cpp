@@ -151,6 +151,10 @@ void CheckSkinNames(const Md2File& f, Report& r) {
 
 }  // namespace
 
+std::string RefusalMessage(int64_t offset, const char* text) {
+    return "refused: " + At(offset) + ": " + text;
+}
+
 std::vector<Finding> CheckModel(const Md2File& f) {
     Report r;
     CheckHeader(f, r);

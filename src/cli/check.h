@@ -16,4 +16,6 @@ struct Finding {
 };
 
 std::vector<Finding> CheckModel(const Md2File& file);
+// A parser's refusal as velmorin-cli words it: "refused: offset N: TEXT".
+std::string RefusalMessage(int64_t offset, const char* text);
 std::vector<Finding> CheckSkin(const std::string& path);

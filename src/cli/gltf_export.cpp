@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "animations.h"
-#include "formats/file_bytes.h"
+#include "check.h"
 #include "formats/md2.h"
 #include "formats/pcx.h"
 #include "gltf_mesh.h"
@@ -193,12 +193,9 @@ bool WriteAll(const std::string& path, const void* bytes, size_t size) {
 // The decoded skin, brightened as the viewer would, as PNG bytes.
 std::string SkinPng(const ExportRequest& r, std::vector<unsigned char>* png) {
     RgbImage image{};
-    size_t length = 0;
-    unsigned char* bytes = ReadFileBytes(r.skin.c_str(), &length);
-    const PcxVerdict verdict = bytes ? ParsePCX(bytes, length, &image) : PcxVerdict{kPcxUnreadable, 0};
-    std::free(bytes);
+    const PcxVerdict verdict = ReadPCX(r.skin.c_str(), &image);
     if (verdict.refusal != kPcxAccepted)
-        return r.skin + ": refused: offset " + std::to_string(verdict.offset) + ": " + PcxRefusalText(verdict.refusal);
+        return r.skin + ": " + RefusalMessage(verdict.offset, PcxRefusalText(verdict.refusal));
     if (r.brighten) {
         unsigned char table[256];
         BuildBrightnessTable(r.gamma, table);
@@ -213,12 +210,8 @@ std::string SkinPng(const ExportRequest& r, std::vector<unsigned char>* png) {
 
 std::string ExportModel(const ExportRequest& r) {
     Md2Model model{};
-    size_t length = 0;
-    unsigned char* bytes = ReadFileBytes(r.model.c_str(), &length);
-    const Md2Verdict verdict = bytes ? ParseMD2(bytes, length, &model) : Md2Verdict{kMd2Unreadable, 0};
-    std::free(bytes);
-    if (verdict.refusal != kMd2Accepted)
-        return "refused: offset " + std::to_string(verdict.offset) + ": " + Md2RefusalText(verdict.refusal);
+    const Md2Verdict verdict = ReadMD2(r.model.c_str(), &model);
+    if (verdict.refusal != kMd2Accepted) return RefusalMessage(verdict.offset, Md2RefusalText(verdict.refusal));
     std::vector<unsigned char> png;
     std::string problem = r.skin.empty() ? "" : SkinPng(r, &png);
     if (!problem.empty()) {

@@ -10,7 +10,7 @@
 
 #include "../../res/resource.h"
 #include "animations.h"
-#include "formats/file_bytes.h"
+#include "check.h"
 #include "formats/md2.h"
 #include "formats/screenshot_files.h"
 #include "headless/headless.h"
@@ -91,12 +91,8 @@ std::string RenderInViewer(const RenderRequest& r) {
     headless::Reset();
     viewer = ViewerState{};
     Md2Model probe{};
-    size_t length = 0;
-    unsigned char* bytes = ReadFileBytes(r.model.c_str(), &length);
-    const Md2Verdict verdict = bytes ? ParseMD2(bytes, length, &probe) : Md2Verdict{kMd2Unreadable, 0};
-    std::free(bytes);
-    if (verdict.refusal != kMd2Accepted)
-        return "refused: offset " + std::to_string(verdict.offset) + ": " + Md2RefusalText(verdict.refusal);
+    const Md2Verdict verdict = ReadMD2(r.model.c_str(), &probe);
+    if (verdict.refusal != kMd2Accepted) return RefusalMessage(verdict.offset, Md2RefusalText(verdict.refusal));
     std::string problem;
     const std::vector<int32_t> frames = FramesOf(r, probe, &problem);
     ReleaseModel(&probe);

@@ -178,10 +178,10 @@ Md2Verdict ParseMD2(const unsigned char* bytes, size_t length, Md2Model* model) 
 // The same rules as ParseMD2, with each block read straight into the buffer
 // that keeps it: a whole-file buffer would cost a second copy of the frames
 // (half as long again as the read itself).
-int LoadMD2(const char* path, Md2Model* model) {
+Md2Verdict ReadMD2(const char* path, Md2Model* model) {
     HoldNothing(model);
     FILE* file = std::fopen(path, "rb");
-    if (!file) return 0;
+    if (!file) return Verdict(kMd2Unreadable, 0);
     std::setvbuf(file, nullptr, _IONBF, 0);  // no stream buffer between the file and the blocks
     BlockReader reader = {file, 0};
     unsigned char headerBytes[kHeaderSize];
@@ -207,11 +207,13 @@ int LoadMD2(const char* path, Md2Model* model) {
     if (verdict.refusal != kMd2Accepted) {
         std::free(blocks.frames);
         std::free(blocks.commands);
-        return 0;
+        return verdict;
     }
     GiveBlocks(header, blocks, model);
-    return 1;
+    return verdict;
 }
+
+int LoadMD2(const char* path, Md2Model* model) { return ReadMD2(path, model).refusal == kMd2Accepted; }
 
 void ReleaseModel(Md2Model* model) {
     std::free(model->glCommands);

@@ -46,8 +46,12 @@ const char* Md2RefusalText(Md2Refusal refusal);
 // model's skin path and texture flag are never touched.
 Md2Verdict ParseMD2(const unsigned char* bytes, size_t length, Md2Model* model);
 
-// Reads an MD2 file by ParseMD2's rules, each block straight into the model's
-// buffer. Returns 1 on success, 0 on failure, with ParseMD2's contract.
+// Reads an MD2 file by ParseMD2's rules and contract, each block straight
+// into the model's buffer; a file that cannot be opened or read whole is
+// kMd2Unreadable.
+Md2Verdict ReadMD2(const char* path, Md2Model* model);
+
+// ReadMD2's answer as the viewer takes it: 1 on success, 0 on failure.
 int LoadMD2(const char* path, Md2Model* model);
 
 // Frees the model's buffers and marks it unloaded.

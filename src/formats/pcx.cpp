@@ -123,11 +123,13 @@ PcxVerdict ParsePCX(const unsigned char* bytes, size_t length, RgbImage* image) 
     return Verdict(kPcxAccepted, 0);
 }
 
-int LoadPCX(const char* path, RgbImage* image) {
+PcxVerdict ReadPCX(const char* path, RgbImage* image) {
     size_t length = 0;
     unsigned char* bytes = ReadFileBytes(path, &length);
-    if (!bytes) return 0;
+    if (!bytes) return Verdict(kPcxUnreadable, 0);
     const PcxVerdict verdict = ParsePCX(bytes, length, image);
     std::free(bytes);
-    return verdict.refusal == kPcxAccepted;
+    return verdict;
 }
+
+int LoadPCX(const char* path, RgbImage* image) { return ReadPCX(path, image).refusal == kPcxAccepted; }

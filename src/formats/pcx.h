@@ -39,6 +39,9 @@ const char* PcxRefusalText(PcxRefusal refusal);
 // palette entry 255.
 PcxVerdict ParsePCX(const unsigned char* bytes, size_t length, RgbImage* image);
 
-// Reads a PCX file whole and decodes it. Returns 1 with `image` filled, 0 on
-// failure.
+// Reads a PCX file whole and decodes it by ParsePCX; a file that cannot be
+// opened or read is kPcxUnreadable.
+PcxVerdict ReadPCX(const char* path, RgbImage* image);
+
+// ReadPCX's answer as the viewer takes it: 1 with `image` filled, 0 on failure.
 int LoadPCX(const char* path, RgbImage* image);
