@@ -5,12 +5,12 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
-#include <cfloat>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -20,6 +20,7 @@
 #include "gltf_export.h"
 #include "md2_file.h"
 #include "render.h"
+#include "shell/shell.h"
 
 namespace {
 
@@ -84,8 +85,8 @@ int Info(const std::string& path, bool json) {
     Md2Verdict verdict = {kMd2Unreadable, 0};
     if (ReadMd2File(path, &file)) verdict = ParseMD2(file.bytes.data(), file.bytes.size(), &model);
     if (verdict.refusal != kMd2Accepted) {
-        std::fprintf(stderr, "velmorin-cli: %s: refused: offset %lld: %s\n", path.c_str(), (long long)verdict.offset,
-                     Md2RefusalText(verdict.refusal));
+        std::fprintf(stderr, "velmorin-cli: %s: %s\n", path.c_str(),
+                     RefusalMessage(verdict.offset, Md2RefusalText(verdict.refusal)).c_str());
         return 1;
     }
     const std::vector<std::string> names = FrameNames(model);
@@ -169,20 +170,56 @@ bool IsHexColour(const std::string& text) {
     });
 }
 
+using Options = std::vector<std::pair<std::string, std::string>>;
+
+// render's and export's arguments: models, and options ("-o" or "--...") each
+// with the argument after it as its value. Returns a usage problem, or "".
+std::string SplitArguments(const std::vector<std::string>& args, std::vector<std::string>* models, Options* options) {
+    for (size_t i = 0; i < args.size(); i++) {
+        if (args[i].rfind("--", 0) != 0 && args[i] != "-o") models->push_back(args[i]);
+        else if (i + 1 == args.size()) return args[i] + " needs a value";
+        else options->push_back({args[i], args[i + 1]}), i++;
+    }
+    return "";
+}
+
+bool IsFiniteDecimal(const std::string& text) {
+    char* end = nullptr;
+    const double value = std::strtod(text.c_str(), &end);
+    return !text.empty() && !*end && std::isfinite(value);
+}
+
+// With several models, or an output ending in /, the output names a folder.
+bool NamesFolder(const std::vector<std::string>& models, const std::string& output) {
+    return models.size() > 1 || output.back() == '/';
+}
+
+// Makes each model's file with `make`: `output` itself, or MODEL + `extension`
+// in the folder it names. Reports each failure; returns the exit status.
+int ForEachModel(const std::vector<std::string>& models, const std::string& output, const char* extension,
+                 const std::function<std::string(const std::string& model, const std::string& out)>& make) {
+    int status = 0;
+    for (const std::string& model : models) {
+        const std::string out = NamesFolder(models, output)
+                                    ? (std::filesystem::path(output) / std::filesystem::path(model).stem()).string() + extension
+                                    : output;
+        const std::string problem = make(model, out);
+        if (!problem.empty()) {
+            std::fprintf(stderr, "velmorin-cli: %s: %s\n", model.c_str(), problem.c_str());
+            status = 1;
+        }
+    }
+    return status;
+}
+
 int Render(const std::vector<std::string>& args) {
     RenderRequest request;
     std::vector<std::string> models;
+    Options options;
     std::string output;
-    for (size_t i = 0; i < args.size(); i++) {
-        const std::string& a = args[i];
-        const bool more = i + 1 < args.size();
-        const std::string value = more ? args[i + 1] : "";
-        if (a.rfind("--", 0) != 0 && a != "-o") {
-            models.push_back(a);
-            continue;
-        }
-        if (!more) return Usage(a + " needs a value");
-        i++;
+    const std::string split = SplitArguments(args, &models, &options);
+    if (!split.empty()) return Usage(split);
+    for (const auto& [a, value] : options) {
         const std::string bad = "bad " + a + " " + value + ": ";
         int x = 0, y = 0;
         if (a == "-o") output = value;
@@ -210,9 +247,7 @@ int Render(const std::vector<std::string>& args) {
             if (!ParseInt(value.c_str(), -kLargestDrag, kLargestDrag, &request.pan))
                 return Usage(bad + "pixels from -" + std::to_string(kLargestDrag) + " to " + std::to_string(kLargestDrag));
         } else if (a == "--gamma") {
-            char* end = nullptr;
-            const double gamma = std::strtod(value.c_str(), &end);
-            if (value.empty() || *end || !std::isfinite(gamma)) return Usage(bad + "a finite decimal number");
+            if (!IsFiniteDecimal(value)) return Usage(bad + "a finite decimal number");
             request.gamma = value;
         } else if (a == "--mipmaps") {
             if (value != "on" && value != "off") return Usage(bad + "on or off");
@@ -225,63 +260,41 @@ int Render(const std::vector<std::string>& args) {
     }
     if (models.empty() || output.empty()) return Usage("render needs a model and -o");
     if ((request.sheetColumns > 0) != !request.animation.empty()) return Usage("--animation and --sheet go together");
-    const bool toFolder = models.size() > 1 || (!output.empty() && output.back() == '/');
-    int status = 0;
-    for (const std::string& model : models) {
+    return ForEachModel(models, output, ".bmp", [&request](const std::string& model, const std::string& out) {
         request.model = model;
-        request.output = toFolder ? (std::filesystem::path(output) / std::filesystem::path(model).stem()).string() + ".bmp" : output;
-        const std::string problem = RenderModel(request);
-        if (!problem.empty()) {
-            std::fprintf(stderr, "velmorin-cli: %s: %s\n", model.c_str(), problem.c_str());
-            status = 1;
-        }
-    }
-    return status;
+        request.output = out;
+        return RenderModel(request);
+    });
 }
-
-}  // namespace
 
 int Export(const std::vector<std::string>& args) {
     ExportRequest request;
     std::vector<std::string> models;
+    Options options;
     std::string output;
-    for (size_t i = 0; i < args.size(); i++) {
-        const std::string& a = args[i];
-        if (a.rfind("--", 0) != 0 && a != "-o") {
-            models.push_back(a);
-            continue;
-        }
-        if (i + 1 >= args.size()) return Usage(a + " needs a value");
-        const std::string value = args[++i];
+    const std::string split = SplitArguments(args, &models, &options);
+    if (!split.empty()) return Usage(split);
+    for (const auto& [a, value] : options) {
         if (a == "-o") output = value;
         else if (a == "--skin") request.skin = value;
         else if (a == "--gamma") {
-            char* end = nullptr;
-            const double gamma = std::strtod(value.c_str(), &end);
-            if (value.empty() || *end || !std::isfinite(gamma))
-                return Usage("bad --gamma " + value + ": a finite decimal number");
-            // As the Gamma dialog takes it: held inside float's range.
-            request.gamma = float(std::max(-double(FLT_MAX), std::min(double(FLT_MAX), gamma)));
+            if (!IsFiniteDecimal(value)) return Usage("bad --gamma " + value + ": a finite decimal number");
+            request.gamma = GammaFromText(value.c_str());  // as the Gamma dialog takes it
             request.brighten = true;
         } else return Usage("unknown option " + a);
     }
     if (models.empty() || output.empty()) return Usage("export needs a model and -o");
-    const bool toFolder = models.size() > 1 || output.back() == '/';
     const std::string extension = std::filesystem::path(output).extension().string();
-    if (!toFolder && extension != ".glb" && extension != ".gltf") return Usage("-o names a .glb or .gltf file, or a folder/");
-    int status = 0;
-    for (const std::string& model : models) {
+    if (!NamesFolder(models, output) && extension != ".glb" && extension != ".gltf")
+        return Usage("-o names a .glb or .gltf file, or a folder/");
+    return ForEachModel(models, output, ".glb", [&request](const std::string& model, const std::string& out) {
         request.model = model;
-        request.output = toFolder ? (std::filesystem::path(output) / std::filesystem::path(model).stem()).string() + ".glb"
-                                  : output;
-        const std::string problem = ExportModel(request);
-        if (!problem.empty()) {
-            std::fprintf(stderr, "velmorin-cli: %s: %s\n", model.c_str(), problem.c_str());
-            status = 1;
-        }
-    }
-    return status;
+        request.output = out;
+        return ExportModel(request);
+    });
 }
+
+}  // namespace
 
 int Run(std::vector<std::string> args) {
     if (args.empty()) return Usage("no command");

@@ -46,6 +46,11 @@ double ReadDecimal(const char* text) {
     return std::strtod(std::string(text, end).c_str(), nullptr);
 }
 
+float GammaFromText(const char* text) {
+    // A typed value beyond float's range would not convert: it is held at the largest float.
+    return float(std::max(-double(FLT_MAX), std::min(double(FLT_MAX), ReadDecimal(text))));
+}
+
 void ShowAboutDialog() {
     DialogBoxParamA(viewer.hInstance, MAKEINTRESOURCE(IDD_ABOUT), viewer.hWnd, AboutDlgProc, 0);
 }
@@ -71,8 +76,7 @@ INT_PTR CALLBACK GammaDlgProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM) {
     if (LOWORD(wParam) == IDOK) {
         char text[kGammaTextLength + 1];
         GetDlgItemTextA(hDlg, IDC_GAMMA, text, sizeof text);
-        // A typed value beyond float's range would not convert: it is held at the largest float.
-        viewer.gamma = float(std::max(-double(FLT_MAX), std::min(double(FLT_MAX), ReadDecimal(text))));
+        viewer.gamma = GammaFromText(text);
         EndDialog(hDlg, 1);
         ReloadSkin();
         RenderScene();

@@ -21,3 +21,5 @@ INT_PTR CALLBACK GammaDlgProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM lPa
 // optional sign, point and exponent; reading stops at the first character
 // that cannot continue it. No number gives 0.
 double ReadDecimal(const char* text);
+// The gamma the dialog takes from its text: ReadDecimal's value, held inside float's range.
+float GammaFromText(const char* text);
