@@ -88,10 +88,10 @@ void FreeDestroyedWindows() {
 size_t WindowRecordCount() { return windows.size(); }
 
 std::vector<HWND> AllWindows() {
-    std::vector<HWND> live;
+    std::vector<HWND> inOrder;
     for (const auto& w : windows)
-        if (!w->destroyed) live.push_back(w.get());
-    return live;
+        if (!w->destroyed) inOrder.push_back(w.get());
+    return inOrder;
 }
 
 bool IsTopLevel(HWND window) { return !(window->style & WS_CHILD); }
