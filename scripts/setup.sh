@@ -13,6 +13,7 @@ packages=(
   libassimp-dev imagemagick            # independent readers the tests compare with
   libegl-dev libgl-dev libglu1-mesa-dev libegl-mesa0 libgl1-mesa-dri  # GL, headless through EGL
   libfltk1.3-dev libgtk2.0-0                # real windows; GTK gives FLTK its file chooser
+  fonts-liberation2                         # the dialogs' stand-in for MS Sans Serif
   xvfb xauth xdotool xclip x11-utils        # the window tests
   wine64                                    # the Windows build's smoke test
   dpkg-dev file lintian desktop-file-utils man-db  # the Debian package: made, checked, installed

@@ -11,9 +11,12 @@
 namespace {
 
 std::string levelSeen;
+RECT levelClient, levelEdit;  // as WM_INITDIALOG found them
 
 INT_PTR CALLBACK LevelProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_INITDIALOG) {
+        GetClientRect(dialog, &levelClient);
+        GetWindowRect(GetDlgItem(dialog, IDC_LEVEL), &levelEdit);
         SetDlgItemTextA(dialog, IDC_LEVEL, reinterpret_cast<const char*>(lParam));
         return TRUE;
     }
@@ -147,6 +150,12 @@ TEST_F(Platform, TemplateDialogRunsItsProcedureUnderAScript) {
     EXPECT_EQ(shown.title, "Level");
     const auto item = std::find(shown.items.begin(), shown.items.end(), std::make_pair(IDC_LEVEL, std::string("0.7")));
     EXPECT_NE(item, shown.items.end()) << "the text WM_INITDIALOG set";
+    // Dialog units through the font's base units (6 x 13 here), rounded as
+    // MapDialogRect rounds: 100 x 42 units, and the edit box's 28 x 12.
+    EXPECT_EQ(levelClient.right, 150);
+    EXPECT_EQ(levelClient.bottom, 68);
+    EXPECT_EQ(levelEdit.right - levelEdit.left, 42);
+    EXPECT_EQ(levelEdit.bottom - levelEdit.top, 20) << "19.5 pixels round up";
 
     headless::AnswerCancel();
     EXPECT_EQ(DialogBoxParamA(nullptr, MAKEINTRESOURCE(IDD_LEVEL), window, LevelProc, LPARAM("abc")), 22);

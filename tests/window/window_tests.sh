@@ -105,6 +105,45 @@ done
 grep '^menu ' "$VELMORIN_LAYER_LOG" | tr '\n' ' ' | grep -q '^menu &File menu &Help menu &File $' ||
   fail "the menus pulled down: $(grep '^menu ' "$VELMORIN_LAYER_LOG" | tr '\n' ' ')"
 
+# Dialogs laid out from their font's own base units: every caption, button
+# text and static text of the Gamma dialog and the About box, measured with
+# the font drawn, fits its room ("fit TEXT WxH in WxH at X,Y" in the log).
+dialog_fits() {  # dialog_fits CAPTION: the fit lines logged since that dialog was shown
+  awk -v shown="shown dialog \"$1\"" 'index($0, shown) == 1 { k = 0; seen = 1 } seen && /^fit / { lines[++k] = $0 }
+    END { for (i = 1; i <= k; i++) print lines[i] }' "$VELMORIN_LAYER_LOG"
+}
+check_fits() {  # check_fits CAPTION COUNT
+  local fits; fits="$(dialog_fits "$1")"
+  [ "$(echo "$fits" | grep -c '^fit ')" = "$2" ] || fail "$1: $2 texts measured: $fits"
+  echo "$fits" | sed -E 's/.* ([0-9]+)x([0-9]+) in ([0-9]+)x([0-9]+) at .*/\1 \2 \3 \4/' |
+    awk '$1 > $3 || $2 > $4 { bad = 1 } END { exit bad }' || fail "$1: a text overflows its room: $fits"
+}
+key F10; xdotool key Right Down Return
+wait_for "the Gamma dialog" window_named "Gamma Correction" || fail "the Gamma dialog did not open"
+check_fits "Gamma Correction" 4
+xdotool key Escape
+wait_for "the Gamma dialog to close" bash -c "! xdotool search --onlyvisible --name '^Gamma Correction\$'"
+key alt+h; xdotool key Down Return
+wait_for "the About box" grep -q '^shown dialog "Velmorin"' "$VELMORIN_LAYER_LOG" || fail "the About box did not open"
+sleep 0.5
+check_fits Velmorin 5
+# Its three lines, in a screenshot, are three separate rows of text pixels,
+# each inside its own text's rectangle.
+about="$(xdotool search --onlyvisible --name '^Velmorin$' | grep -vx "$main" | head -n 1)"
+import -window "$about" "$work/about.png"
+dialog_fits Velmorin | grep -v '"OK"' | tail -n 3 | sed -E 's/.* in ([0-9]+)x([0-9]+) at ([0-9]+),([0-9]+)$/\1 \2 \3 \4/' >"$work/about-lines"
+read -r width _ left top <"$work/about-lines"
+bottom="$(tail -n 1 "$work/about-lines" | awk '{ print $4 + $2 }')"
+convert "$work/about.png" -crop "${width}x$((bottom - top))+$left+$top" -colorspace Gray -threshold 50% -negate \
+  -scale "1x$((bottom - top))!" txt:- | tail -n +2 | sed -E 's/^0,([0-9]+):.*gray\(([0-9.]+)%?\).*/\1 \2/' |
+  awk -v top="$top" 'NR == FNR { lo[FNR] = $4 - top; hi[FNR] = $4 - top + $2; next }
+    { inked = $2 > 0 } inked && !was { runs++; start = $1 } !inked && was { check(start, $1) } { was = inked; last = $1 }
+    function check(a, b,   i, ok) { for (i = 1; i <= 3; i++) if (a >= lo[i] && b <= hi[i]) ok = 1; if (!ok) stray = 1 }
+    END { if (was) check(start, last + 1); exit !(runs == 3 && !stray) }' "$work/about-lines" - ||
+  fail "the About box's lines are not three separate rows inside their rectangles"
+xdotool key Return
+wait_for "the About box to close" bash -c "[ \$(xdotool search --onlyvisible --name '^Velmorin\$' | wc -l) = 1 ]"
+
 # An open menu does not stop playback: timers and paints go on under it, as
 # under Windows' menu loop. The File menu is pulled down with a click.
 key p

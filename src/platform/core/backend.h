@@ -68,6 +68,10 @@ struct PlatformBackend {
     // top-level menu item `index` and let the user pick from it or leave it
     // (Escape), as Windows' menu loop does; returns when the menu closes.
     void (*pullDownMenu)(HWND window, int index);
+    // The dialog base units of a template's font (face, points), as
+    // GetDialogBaseUnits gives them for it: the average width of the letters
+    // A-Z a-z and the font's height, in pixels. Dialog units follow them.
+    void (*dialogBaseUnits)(const std::string& face, int points, int* x, int* y);
 };
 
 extern const PlatformBackend platformBackend;

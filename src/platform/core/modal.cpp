@@ -12,11 +12,18 @@ namespace {
 
 std::vector<Modal*> modals;
 
-// Dialog units to pixels for the dialogs' 8-point MS Sans Serif: average
-// character 6 x 13 pixels at 96 dpi.
-const int kBaseUnitX = 6, kBaseUnitY = 13;
-int DluX(int units) { return units * kBaseUnitX / 4; }
-int DluY(int units) { return units * kBaseUnitY / 8; }
+// Dialog units to pixels, rounded as MapDialogRect's MulDiv rounds: a unit
+// is a quarter of the font's average letter across and an eighth of its
+// height down.
+struct BaseUnits {
+    int x, y;
+};
+int Scaled(int units, int base, int parts) {
+    const int64_t product = int64_t(units) * base;
+    return int((product + (product >= 0 ? parts / 2 : -parts / 2)) / parts);
+}
+int DluX(int units, BaseUnits base) { return Scaled(units, base.x, 4); }
+int DluY(int units, BaseUnits base) { return Scaled(units, base.y, 8); }
 
 HWND DefaultButton(HWND dialog) {
     for (HWND child : dialog->children)
@@ -45,15 +52,17 @@ HWND CreateDialogWindow(const DialogTemplate& dialog, HWND owner) {
     const POINT origin = owner ? ClientToScreenPoint(owner, POINT{0, 0}) : POINT{0, 0};
     const DWORD style = (dialog.style | WS_POPUP) & ~WS_VISIBLE & ~WS_CHILD;
     const RECT frame = FrameInsetsFor(style, false);
+    BaseUnits base = {};
+    platformBackend.dialogBaseUnits(dialog.fontFace, dialog.fontSize, &base.x, &base.y);
     HWND window = CreateWindowExA(dialog.exStyle, "#32770", dialog.caption.c_str(), style,
-                                  origin.x + DluX(dialog.x), origin.y + DluY(dialog.y),
-                                  DluX(dialog.cx) + frame.left + frame.right,
-                                  DluY(dialog.cy) + frame.top + frame.bottom, nullptr, nullptr,
+                                  origin.x + DluX(dialog.x, base), origin.y + DluY(dialog.y, base),
+                                  DluX(dialog.cx, base) + frame.left + frame.right,
+                                  DluY(dialog.cy, base) + frame.top + frame.bottom, nullptr, nullptr,
                                   ModuleInstance(), nullptr);
     for (const DialogControlTemplate& c : dialog.controls)
-        CreateWindowExA(c.exStyle, c.className.c_str(), c.text.c_str(), c.style | WS_CHILD, DluX(c.x), DluY(c.y),
-                        DluX(c.cx), DluY(c.cy), window, reinterpret_cast<HMENU>(intptr_t(c.id)),
-                        ModuleInstance(), nullptr);
+        CreateWindowExA(c.exStyle, c.className.c_str(), c.text.c_str(), c.style | WS_CHILD, DluX(c.x, base),
+                        DluY(c.y, base), DluX(c.cx, base), DluY(c.cy, base), window,
+                        reinterpret_cast<HMENU>(intptr_t(c.id)), ModuleInstance(), nullptr);
     return window;
 }
 

@@ -45,14 +45,6 @@ void WaitEvents(int64_t timeoutMs) {
     Fl::wait(timeoutMs < 0 ? 1e6 : double(timeoutMs) / 1000.0);
 }
 
-// With VELMORIN_LAYER_LOG naming a file, the layer notes there what it shows
-// (status texts, dialogs) for the window tests; the program itself reads no
-// environment.
-FILE* LayerLog() {
-    static FILE* log = std::getenv("VELMORIN_LAYER_LOG") ? std::fopen(std::getenv("VELMORIN_LAYER_LOG"), "a") : nullptr;
-    return log;
-}
-
 void LogStatusTexts(HWND window) {
     static std::map<HWND, std::string> last;
     if (!LayerLog() || window->className != STATUSCLASSNAMEA || window->statusParts.empty()) return;
@@ -106,7 +98,20 @@ void SwapWindowBuffers(HWND window) {
     if (desktop->surface && desktop->surface->shown()) desktop->surface->swap_buffers();
 }
 
+void DialogBaseUnits(const std::string& face, int points, int* x, int* y) {
+    OpenDisplay();
+    MeasureDialogFont(face, points, x, y);
+}
+
 }  // namespace
+
+// With VELMORIN_LAYER_LOG naming a file, the layer notes there what it shows
+// (status texts, dialogs) for the window tests; the program itself reads no
+// environment.
+FILE* LayerLog() {
+    static FILE* log = std::getenv("VELMORIN_LAYER_LOG") ? std::fopen(std::getenv("VELMORIN_LAYER_LOG"), "a") : nullptr;
+    return log;
+}
 
 void LogMenu(const char* label) {
     if (!LayerLog()) return;
@@ -151,6 +156,7 @@ PlatformBackend MakeBackend() {
     backend.beginModal = BeginDesktopModal;
     backend.endModal = EndDesktopModal;
     backend.pullDownMenu = PullDownMenu;
+    backend.dialogBaseUnits = DialogBaseUnits;
     return backend;
 }
 

@@ -7,6 +7,9 @@
 #include <FL/Fl_Menu_Bar.H>
 #include <FL/Fl_Window.H>
 
+#include <cstdio>
+#include <string>
+
 #include "../core/internal.h"
 
 const int kFltkMenuHeight = kMenuBarHeight;
@@ -22,6 +25,7 @@ struct DesktopWindow {
 };
 
 DesktopWindow* DesktopOf(HWND window);  // made on first use
+FILE* LayerLog();                       // where the layer notes what it shows, or null
 void LogShown(const Modal& modal);      // for the window tests, when asked for
 void LogMenu(const char* label);        // a menu pulled down by a menu key, likewise
 
@@ -40,6 +44,9 @@ void SetFramesActive(bool active);  // modal interactions disable the other wind
 void PumpCoreMessages(void*);
 
 // dialogs.cpp: template dialogs, message boxes, choosers.
+// Chooses the stand-in font for a dialog font and gives its base units.
+void MeasureDialogFont(const std::string& face, int points, int* x, int* y);
+void LogDialogFit(HWND dialog);  // for the window tests: each text against its room
 void SyncDialog(HWND window);
 void SyncDialogControl(HWND window);
 void BeginDesktopModal(Modal* modal);

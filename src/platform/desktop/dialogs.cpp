@@ -11,6 +11,7 @@
 #include <FL/Fl_RGB_Image.H>
 #include <FL/Fl_Return_Button.H>
 #include <FL/fl_draw.H>
+#include <FL/x.H>
 
 #include <unistd.h>
 
@@ -22,7 +23,12 @@
 
 namespace {
 
-const int kDialogFontSize = 12;  // about 8-point MS Sans Serif, which the dialog units assume
+// The stand-in for the templates' MS Sans Serif: Liberation Sans, with
+// Arial's metrics. At 10 px for 8 points it has MS Sans Serif's base units
+// (6 x 13); at the nominal 11 px its letters, wider than the bitmap font's,
+// overflow texts laid out for it ("Gamma Level" needs 68 of its 66 pixels).
+const Fl_Font kDialogFont = FL_FREE_FONT;
+int dialogFontSize = 10;
 
 void Wake() { PostMessageA(nullptr, WM_NULL, 0, 0); }
 
@@ -47,6 +53,23 @@ void EditCallback(Fl_Widget* widget, void* data) {
 // The close box and Escape cancel, as in a Windows dialog.
 void DialogCloseCallback(Fl_Widget*, void* data) { PostCommand(static_cast<HWND>(data), IDCANCEL, nullptr); }
 
+// A static text as Windows draws one: from its rectangle's corner (FLTK
+// would inset it 3 pixels), wrapped at word breaks, clipped to the rectangle.
+const Fl_Align kStaticTextAlign = FL_ALIGN_LEFT | FL_ALIGN_TOP | FL_ALIGN_INSIDE | FL_ALIGN_WRAP;
+
+class StaticText : public Fl_Widget {
+public:
+    StaticText(int x, int y, int w, int h) : Fl_Widget(x, y, w, h) { box(FL_FLAT_BOX); }
+    void draw() override {
+        draw_box();  // a changed text leaves nothing of the old one
+        fl_push_clip(x(), y(), w(), h());
+        fl_font(labelfont(), labelsize());
+        fl_color(active_r() ? labelcolor() : fl_inactive(labelcolor()));
+        if (label()) fl_draw(label(), x(), y(), w(), h(), kStaticTextAlign, nullptr, 0);
+        fl_pop_clip();
+    }
+};
+
 std::unique_ptr<Fl_RGB_Image> dialogIcon;
 std::vector<unsigned char> dialogIconPixels;
 
@@ -60,7 +83,8 @@ Fl_Widget* MakeControl(HWND control) {
         widget->callback(ButtonCallback, control);
     } else if (control->className == "Edit") {
         auto* input = new Fl_Input(x, y, w, h);
-        input->textsize(kDialogFontSize);
+        input->textfont(kDialogFont);
+        input->textsize(dialogFontSize);
         input->when(FL_WHEN_CHANGED);
         input->callback(EditCallback, control);
         widget = input;
@@ -77,11 +101,11 @@ Fl_Widget* MakeControl(HWND control) {
         if (dialogIcon) box->image(dialogIcon.get());
         return box;
     } else {
-        auto* box = new Fl_Box(x, y, w, h);
-        box->align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE | FL_ALIGN_TOP | FL_ALIGN_WRAP);
-        widget = box;
+        widget = new StaticText(x, y, w, h);
     }
-    widget->labelsize(kDialogFontSize);
+    if (control->className == "Button") widget->align(FL_ALIGN_CENTER | FL_ALIGN_INSIDE | FL_ALIGN_CLIP);
+    widget->labelfont(kDialogFont);
+    widget->labelsize(dialogFontSize);
     return widget;
 }
 
@@ -165,7 +189,71 @@ void RunColourChooser(Modal* modal) {
 
 Fl_Window* openMessage = nullptr;
 
+// What Windows' title bar of a fixed dialog holds beside its caption: the
+// system-menu icon and the close box.
+const int kCaptionButtons = 2 * kCaptionHeight;
+
+// Tells the window manager what Windows' DS_MODALFRAME says: a dialog of its
+// owner, moved and closed but not resized, minimised or maximised.
+void SetDialogHints(Fl_Window* frame, HWND owner) {
+    Window xid = fl_xid(frame);
+    if (!xid) return;
+    if (owner && owner->backendData && DesktopOf(owner)->frame && DesktopOf(owner)->frame->shown())
+        XSetTransientForHint(fl_display, xid, fl_xid(DesktopOf(owner)->frame));
+    const Atom type = XInternAtom(fl_display, "_NET_WM_WINDOW_TYPE", False);
+    const Atom dialog = XInternAtom(fl_display, "_NET_WM_WINDOW_TYPE_DIALOG", False);
+    XChangeProperty(fl_display, xid, type, XA_ATOM, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(&dialog), 1);
+    // Motif hints: functions move and close; decorations border, title and menu.
+    const long motifHints[5] = {1 | 2, 4 | 32, 2 | 8 | 16, 0, 0};
+    const Atom motif = XInternAtom(fl_display, "_MOTIF_WM_HINTS", False);
+    XChangeProperty(fl_display, xid, motif, motif, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(motifHints), 5);
+    // FLTK maps a window as it makes it; a window manager reads these hints
+    // when a window is mapped, so it is mapped again.
+    XWithdrawWindow(fl_display, xid, fl_screen);
+    XMapWindow(fl_display, xid);
+    XFlush(fl_display);
+}
+
+// For the window tests: each text of a dialog, measured as it is drawn, and
+// the room it has ("fit TEXT WxH in WxH").
+void LogFit(const std::string& text, bool wrap, const RECT& room) {
+    const int roomWidth = room.right - room.left, roomHeight = room.bottom - room.top;
+    int w = wrap ? roomWidth : 0, h = 0;
+    fl_measure(text.c_str(), w, h, 0);
+    std::fprintf(LayerLog(), "fit \"%s\" %dx%d in %dx%d at %ld,%ld\n", text.c_str(), w, h, roomWidth, roomHeight,
+                 long(room.left), long(room.top));
+}
+
 }  // namespace
+
+// Every dialog face gets the one stand-in; other sizes in proportion.
+void MeasureDialogFont(const std::string&, int points, int* x, int* y) {
+    Fl::set_font(kDialogFont, " Liberation Sans");
+    dialogFontSize = ((points > 0 ? points : 8) * 10 + 4) / 8;
+    fl_font(kDialogFont, dialogFontSize);
+    // Windows' own rounding of the 52 letters' average (GdiGetCharDimensions).
+    const int letters = int(fl_width("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+    *x = (letters / 26 + 1) / 2;
+    *y = fl_height();
+}
+
+void LogDialogFit(HWND dialog) {
+    if (!LayerLog() || !dialog->backendData) return;
+    fl_font(kDialogFont, dialogFontSize);
+    const RECT client = ClientRectOf(dialog);
+    LogFit(dialog->text, false, RECT{0, -kCaptionHeight, client.right - kCaptionButtons, 0});
+    for (HWND control : dialog->children) {
+        Fl_Widget* widget = control->backendData ? DesktopOf(control)->widget : nullptr;
+        if (!widget || control->className == "Edit" || (control->style & 0x0F) == SS_ICON) continue;
+        const Fl_Boxtype box = widget->box();
+        const int left = widget->x() + Fl::box_dx(box), top = widget->y() + Fl::box_dy(box);
+        LogFit(control->text, control->className == "Static",
+               RECT{left, top, left + widget->w() - Fl::box_dw(box), top + widget->h() - Fl::box_dh(box)});
+    }
+    std::fflush(LayerLog());
+}
 
 void PumpCoreMessages(void*) {
     MSG message;
@@ -192,8 +280,14 @@ void SyncDialog(HWND window) {
     }
     if (window->text != (desktop->frame->label() ? desktop->frame->label() : ""))
         desktop->frame->copy_label(window->text.c_str());
-    if (client.right > 0 && client.bottom > 0) desktop->frame->size(client.right, client.bottom);
-    if (window->visible && !desktop->frame->shown()) desktop->frame->show();
+    if (client.right > 0 && client.bottom > 0) {
+        desktop->frame->size(client.right, client.bottom);
+        desktop->frame->size_range(client.right, client.bottom, client.right, client.bottom);
+    }
+    if (window->visible && !desktop->frame->shown()) {
+        desktop->frame->show();
+        SetDialogHints(desktop->frame, window->modal ? window->modal->owner : nullptr);
+    }
 }
 
 void SyncDialogControl(HWND window) {
@@ -232,6 +326,7 @@ void BeginDesktopModal(Modal* modal) {
         modal->done = true;
         break;
     case ModalKind::Dialog:
+        LogDialogFit(modal->dialog);
         break;  // its window is shown with the core's ShowWindow; EndDialog ends it
     }
 }

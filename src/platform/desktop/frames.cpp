@@ -64,8 +64,12 @@ public:
                    h - menu + inner.top + inner.bottom, TRUE);
     }
     int handle(int event) override {
-        if (event == FL_KEYBOARD || event == FL_KEYUP) {
-            ReportKey(event, Fl::event_key());
+        // With nothing focused (a closed dialog took the focus with it) a
+        // key comes as a shortcut: it is the window's all the same, as on
+        // Windows, and the GL surface takes the focus back.
+        if (event == FL_SHORTCUT || event == FL_KEYBOARD || event == FL_KEYUP) {
+            if (event == FL_SHORTCUT && DesktopOf(window_)->surface) Fl::focus(DesktopOf(window_)->surface);
+            ReportKey(event == FL_KEYUP ? FL_KEYUP : FL_KEYBOARD, Fl::event_key());
             return 1;
         }
         return Fl_Window::handle(event);

@@ -379,6 +379,14 @@ int RunWinMain(std::vector<Step> steps, WinMainFunction winMain) {
 
 namespace {
 
+// No fonts here: Windows' base units for the dialogs' 8-point MS Sans Serif
+// at 96 dpi (6 x 13), in proportion for other sizes.
+void DialogBaseUnits(const std::string&, int points, int* x, int* y) {
+    const int size = points > 0 ? points : 8;
+    *x = (6 * size + 4) / 8;
+    *y = (13 * size + 4) / 8;
+}
+
 PlatformBackend MakeBackend() {
     PlatformBackend backend = {};
     backend.now = headless::Clock;
@@ -395,6 +403,7 @@ PlatformBackend MakeBackend() {
     backend.beginModal = headless::BeginModal;
     backend.endModal = headless::EndModal;
     backend.pullDownMenu = headless::PullDownMenu;
+    backend.dialogBaseUnits = DialogBaseUnits;
     return backend;
 }
 
