@@ -110,6 +110,18 @@ TEST_F(Platform, FileChoosersAreLoggedAndAnswered) {
     ASSERT_TRUE(ChooseColorA(&colour));
     EXPECT_EQ(colour.rgbResult, RGB(10, 20, 30));
     EXPECT_EQ(headless::ShownModals().back().flags, DWORD(CC_FULLOPEN));
+
+    // "Add to Custom Colors" writes into the caller's array, column by
+    // column of its two rows of eight; each opening starts at the first.
+    headless::AnswerColor(RGB(40, 80, 160), 0, {RGB(1, 1, 1), RGB(2, 2, 2), RGB(3, 3, 3)});
+    ASSERT_TRUE(ChooseColorA(&colour));
+    EXPECT_EQ(custom[0], RGB(1, 1, 1));
+    EXPECT_EQ(custom[8], RGB(2, 2, 2));
+    EXPECT_EQ(custom[1], RGB(3, 3, 3));
+    headless::AnswerColor(RGB(40, 80, 160), 0, {RGB(4, 4, 4)});
+    ASSERT_TRUE(ChooseColorA(&colour));
+    EXPECT_EQ(custom[0], RGB(4, 4, 4));
+    EXPECT_EQ(custom[8], RGB(2, 2, 2));
     EXPECT_TRUE(headless::Problems().empty());
 }
 

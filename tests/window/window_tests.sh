@@ -176,6 +176,28 @@ same_as_headless skinned --zoom 1 --orbit 20,-10 --skin "$sample/lantern.pcx"
 grep -q "shown open \"Open PCX Skin\" .* in \"$(cd "$sample" && pwd -P)\"" "$VELMORIN_LAYER_LOG" ||
   fail "the skin chooser did not start in the model's folder: $(grep 'Open PCX Skin' "$VELMORIN_LAYER_LOG")"
 
+# The colour chooser takes 0-255: 40, 80, 160 typed into its boxes is the
+# background exactly. A colour added to the custom colours is offered again
+# the next time the chooser opens.
+background_chooser() {
+  key F10; xdotool key Right Down Down Return
+  wait_for "the colour chooser" window_named Color || fail "the colour chooser did not open"
+  xdotool windowfocus --sync "$(window_named Color)"; sleep 0.3
+}
+background_chooser
+xdotool type 40; xdotool key Tab; xdotool type 80; xdotool key Tab; xdotool type 160; sleep 0.3
+xdotool key alt+a; sleep 0.3
+xdotool key Return
+wait_for "the colour chooser to close" bash -c "! xdotool search --onlyvisible --name '^Color\$'"
+screenshot coloured
+corner="$(convert "$work/coloured.bmp" -format '%[pixel:p{0,0}]' info:)"
+[ "$corner" = "srgb(40,80,160)" ] || fail "the background after typing 40, 80, 160: $corner"
+background_chooser
+grep '^shown colour' "$VELMORIN_LAYER_LOG" | tail -n 1 | grep -q ' custom 40,80,160 ' ||
+  fail "the custom colour is not offered again: $(grep '^shown colour' "$VELMORIN_LAYER_LOG" | tail -n 1)"
+xdotool key Escape
+wait_for "the colour chooser to close" bash -c "! xdotool search --onlyvisible --name '^Color\$'"
+
 # Closing while playing ends the program with exit status 1.
 key p; sleep 0.5
 key alt+q

@@ -33,7 +33,14 @@ struct Modal {
     std::string path;
     DWORD filterIndex = 1;
     COLORREF chosenColor = 0;
+    int customColorsAdded = 0;  // by this chooser, for AddCustomColor
 };
+
+// The colour chooser's "Add to Custom Colors": the colour goes straight into
+// the request's 16 custom colours, as Windows' chooser writes it (kept even
+// if the chooser is then cancelled), filling its two rows of eight column by
+// column from the first.
+void AddCustomColor(Modal* modal, COLORREF colour);
 
 // Each backend fills every slot by name (see MakeBackend in its backend.cpp).
 struct PlatformBackend {

@@ -214,6 +214,13 @@ BOOL WINAPI GetSaveFileNameA(LPOPENFILENAMEA request) {
     return BeginFileModal(ModalKind::SaveFile, request, &modal) ? FinishFileModal(modal, request) : FALSE;
 }
 
+void AddCustomColor(Modal* modal, COLORREF colour) {
+    if (!modal || !modal->color || !modal->color->lpCustColors) return;
+    const int n = modal->customColorsAdded;
+    modal->color->lpCustColors[(n % 2) * 8 + n / 2] = colour;
+    modal->customColorsAdded = (n + 1) % 16;
+}
+
 BOOL WINAPI ChooseColorA(LPCHOOSECOLORA request) {
     if (!request || request->lStructSize != sizeof(CHOOSECOLORA) || !request->lpCustColors) return FALSE;
     Modal modal = NewModal(ModalKind::Color, request->hwndOwner);

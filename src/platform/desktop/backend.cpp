@@ -129,6 +129,13 @@ void LogShown(const Modal& modal) {
                  modal.file ? modal.file->lpstrFile : modal.text.c_str());
     char folder[4096];
     if (modal.file && getcwd(folder, sizeof folder)) std::fprintf(LayerLog(), " in \"%s\"", folder);
+    if (modal.color && modal.color->lpCustColors) {  // the custom colours offered, as r,g,b
+        std::fprintf(LayerLog(), " custom");
+        for (int i = 0; i < 16; i++) {
+            const COLORREF c = modal.color->lpCustColors[i];
+            std::fprintf(LayerLog(), " %d,%d,%d", GetRValue(c), GetGValue(c), GetBValue(c));
+        }
+    }
     std::fprintf(LayerLog(), "\n");
     std::fflush(LayerLog());
 }

@@ -47,7 +47,12 @@ void PumpCoreMessages(void*);
 // Chooses the stand-in font for a dialog font and gives its base units.
 void MeasureDialogFont(const std::string& face, int points, int* x, int* y);
 void LogDialogFit(HWND dialog);  // for the window tests: each text against its room
+// A shown dialog window is a fixed-size dialog of its owner to the window manager.
+void SetDialogHints(Fl_Window* frame, HWND owner);
 void SyncDialog(HWND window);
 void SyncDialogControl(HWND window);
 void BeginDesktopModal(Modal* modal);
 void EndDesktopModal(Modal* modal);
+
+// colour_chooser.cpp: ChooseColorA's chooser, full open with its custom colours.
+void RunColourChooser(Modal* modal);

@@ -5,7 +5,6 @@
 #include <FL/Fl.H>
 #include <FL/Fl_Box.H>
 #include <FL/Fl_Button.H>
-#include <FL/Fl_Color_Chooser.H>
 #include <FL/Fl_Input.H>
 #include <FL/Fl_Native_File_Chooser.H>
 #include <FL/Fl_RGB_Image.H>
@@ -174,19 +173,6 @@ void RunFileChooser(Modal* modal) {
     }
 }
 
-void RunColourChooser(Modal* modal) {
-    // Windows starts at black unless the request gives a colour to start at.
-    const COLORREF start = (modal->color->Flags & CC_RGBINIT) ? modal->color->rgbResult : 0;
-    uchar r = GetRValue(start), g = GetGValue(start), b = GetBValue(start);
-    Fl::add_timeout(0.01, PumpCoreMessages);
-    // Byte mode: the boxes take 0-255 as Windows' chooser does (FLTK's 0-1
-    // default would wrap a typed 40 or 160).
-    const int kByteMode = 1;
-    modal->accepted = fl_color_chooser("Color", r, g, b, kByteMode) != 0;
-    Fl::remove_timeout(PumpCoreMessages);
-    modal->chosenColor = RGB(r, g, b);
-}
-
 Fl_Window* openMessage = nullptr;
 
 // What Windows' title bar of a fixed dialog holds beside its caption: the
@@ -195,6 +181,8 @@ const int kCaptionButtons = 2 * kCaptionHeight;
 
 // Tells the window manager what Windows' DS_MODALFRAME says: a dialog of its
 // owner, moved and closed but not resized, minimised or maximised.
+}  // namespace
+
 void SetDialogHints(Fl_Window* frame, HWND owner) {
     Window xid = fl_xid(frame);
     if (!xid) return;
@@ -215,6 +203,8 @@ void SetDialogHints(Fl_Window* frame, HWND owner) {
     XMapWindow(fl_display, xid);
     XFlush(fl_display);
 }
+
+namespace {
 
 // For the window tests: each text of a dialog, measured as it is drawn, and
 // the room it has ("fit TEXT WxH in WxH").

@@ -17,6 +17,7 @@ struct Answer {
     std::string path;
     DWORD filterIndex = 1;
     COLORREF color = 0;
+    std::vector<COLORREF> addedToCustom;
     std::vector<DialogStep> steps;
     unsigned openForMs = 0;
 };
@@ -138,6 +139,7 @@ void Apply(OpenModal& open) {
     modal->path = answer.path;
     modal->filterIndex = answer.filterIndex;
     modal->chosenColor = answer.color;
+    for (COLORREF colour : answer.addedToCustom) AddCustomColor(modal, colour);
     Finish(modal);
 }
 
@@ -239,16 +241,16 @@ DialogStep PressButton(int item) { return DialogStep{item, "", true}; }
 DialogStep PressDialogKey(int virtualKey) { return DialogStep{0, "", false, virtualKey}; }
 
 void AnswerFile(const std::string& path, DWORD filterIndex, unsigned openForMs) {
-    QueueAnswer(Answer{Answer::File, path, filterIndex, 0, {}, openForMs});
+    QueueAnswer(Answer{Answer::File, path, filterIndex, 0, {}, {}, openForMs});
 }
-void AnswerColor(COLORREF color, unsigned openForMs) {
-    QueueAnswer(Answer{Answer::Color, "", 1, color, {}, openForMs});
+void AnswerColor(COLORREF color, unsigned openForMs, const std::vector<COLORREF>& addedToCustom) {
+    QueueAnswer(Answer{Answer::Color, "", 1, color, addedToCustom, {}, openForMs});
 }
 void AnswerDialog(std::vector<DialogStep> steps, unsigned openForMs) {
-    QueueAnswer(Answer{Answer::Dialog, "", 1, 0, std::move(steps), openForMs});
+    QueueAnswer(Answer{Answer::Dialog, "", 1, 0, {}, std::move(steps), openForMs});
 }
-void AnswerOk(unsigned openForMs) { QueueAnswer(Answer{Answer::Ok, "", 1, 0, {}, openForMs}); }
-void AnswerCancel(unsigned openForMs) { QueueAnswer(Answer{Answer::Cancel, "", 1, 0, {}, openForMs}); }
+void AnswerOk(unsigned openForMs) { QueueAnswer(Answer{Answer::Ok, "", 1, 0, {}, {}, openForMs}); }
+void AnswerCancel(unsigned openForMs) { QueueAnswer(Answer{Answer::Cancel, "", 1, 0, {}, {}, openForMs}); }
 
 const std::vector<ShownModal>& ShownModals() { return shown; }
 const std::vector<std::string>& StatusTexts() { return statusTexts; }

@@ -34,7 +34,8 @@ DialogStep SetItemText(int item, const std::string& text);
 DialogStep PressButton(int item);
 DialogStep PressDialogKey(int virtualKey);
 void AnswerFile(const std::string& path, DWORD filterIndex = 1, unsigned openForMs = 0);
-void AnswerColor(COLORREF color, unsigned openForMs = 0);
+// Chooses `color`, first adding `addedToCustom` with "Add to Custom Colors".
+void AnswerColor(COLORREF color, unsigned openForMs = 0, const std::vector<COLORREF>& addedToCustom = {});
 void AnswerDialog(std::vector<DialogStep> steps, unsigned openForMs = 0);
 void AnswerOk(unsigned openForMs = 0);  // a message box
 void AnswerCancel(unsigned openForMs = 0);
