@@ -68,3 +68,31 @@ TEST_F(Platform, AScriptThatRunsOutIsAProblem) {
     ASSERT_EQ(headless::Problems().size(), 1u);
     EXPECT_EQ(headless::Problems()[0], "the script ran out while the program waited");
 }
+
+// Where the menu bar has no room its items wrap onto rows, as on Windows, and
+// the client area loses those rows; "&Help" stays at the right of its row.
+TEST_F(Platform, ANarrowWindowsMenuBarWrapsOntoRowsTakenFromTheClientArea) {
+    RECT narrow = {}, wide = {}, narrowBar = {}, wideBar = {};  // the toolbar lies at the client's top
+    const int exitCode = headless::RunWinMain({
+        [&] {
+            MoveWindow(sample.window, 10, 20, 100, 300, TRUE);
+            GetClientRect(sample.window, &narrow);
+            GetWindowRect(sample.toolbar, &narrowBar);
+        },
+        [&] {
+            MoveWindow(sample.window, 10, 20, 300, 300, TRUE);
+            GetClientRect(sample.window, &wide);
+            GetWindowRect(sample.toolbar, &wideBar);
+        },
+        Close(),
+    });
+    EXPECT_EQ(exitCode, 7);
+    // 300 high: 8-pixel borders, a 23-pixel caption, and 20 pixels a menu row.
+    // 84 pixels across hold "File" (42), then "Colour" (56) and "Help" (42)
+    // a row each.
+    EXPECT_EQ(narrow.right, 84);
+    EXPECT_EQ(narrow.bottom, 300 - 8 - 23 - 8 - 3 * 20);
+    EXPECT_EQ(narrowBar.top, 20 + 8 + 23 + 3 * 20);
+    EXPECT_EQ(wide.bottom, 300 - 8 - 23 - 8 - 20);
+    EXPECT_EQ(wideBar.top, 20 + 8 + 23 + 20);
+}

@@ -198,6 +198,19 @@ grep '^shown colour' "$VELMORIN_LAYER_LOG" | tail -n 1 | grep -q ' custom 40,80,
 xdotool key Escape
 wait_for "the colour chooser to close" bash -c "! xdotool search --onlyvisible --name '^Color\$'"
 
+# At 100 pixels wide the menu bar wraps onto rows, as on Windows: no two of
+# its items overlap and none leaves the window ("menubar NAME L,T,R,B ...").
+xdotool windowsize --sync "$main" 100 300
+last_menubar() { grep '^menubar ' "$VELMORIN_LAYER_LOG" | tail -n 1; }
+wait_for "the menu bar in rows" bash -c \
+  "grep '^menubar ' '$VELMORIN_LAYER_LOG' | tail -n 1 | awk '{ split(\$NF, r, \",\"); exit !(r[4] > 20) }'" ||
+  fail "the menu bar did not wrap: $(last_menubar)"
+last_menubar | awk '{ for (i = 3; i <= NF; i += 2) { n++; split($i, r, ","); l[n] = r[1]; t[n] = r[2]; R[n] = r[3]; b[n] = r[4]
+    if (r[1] < 0 || r[3] > 100) bad = 1 }
+  for (i = 1; i <= n; i++) for (j = i + 1; j <= n; j++) if (l[i] < R[j] && l[j] < R[i] && t[i] < b[j] && t[j] < b[i]) bad = 1
+  exit bad }' || fail "menu items overlap at 100 pixels wide: $(last_menubar)"
+xdotool windowsize --sync "$main" 384 461
+
 # Closing while playing ends the program with exit status 1.
 key p; sleep 0.5
 key alt+q

@@ -79,6 +79,9 @@ struct PlatformBackend {
     // GetDialogBaseUnits gives them for it: the average width of the letters
     // A-Z a-z and the font's height, in pixels. Dialog units follow them.
     void (*dialogBaseUnits)(const std::string& face, int points, int* x, int* y);
+    // The width in pixels of a top-level menu item with this text ("&File"),
+    // its margins included, for laying the menu bar out in rows.
+    int (*menuItemWidth)(const std::string& text);
 };
 
 extern const PlatformBackend platformBackend;

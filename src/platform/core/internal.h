@@ -107,7 +107,8 @@ LRESULT CallWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 void FreeDestroyedWindows();
 size_t WindowRecordCount();  // records held, destroyed ones not yet freed included
 bool IsTopLevel(HWND window);
-RECT FrameInsetsFor(DWORD style, bool hasMenu);  // a top-level window's frame around its client area
+RECT FrameInsetsFor(DWORD style, bool hasMenu);  // a top-level window's frame around its client area, one menu row
+RECT FrameInsetsOf(HWND window);                 // the same with the rows its menu bar takes at its width
 RECT ClientRectOf(HWND window);                  // left = top = 0
 POINT ClientToScreenPoint(HWND window, POINT point);
 HWND WindowAtScreenPoint(POINT point);
@@ -122,6 +123,11 @@ void KillTimersOf(HWND window);
 void InputKey(int virtualKey, bool down, unsigned modifiers);
 void InputMouseButton(unsigned button, bool down);  // MK_LBUTTON, MK_RBUTTON or MK_MBUTTON
 void InputCursorMoved(POINT screen);
+
+// The menu bar (menu_bar.cpp): its items' rectangles, from the bar's top
+// left corner, and its height; both follow the window's width.
+std::vector<RECT> MenuBarItemRects(HWND window);
+LONG MenuBarHeightOf(HWND window);
 
 // Modal loops (modal.cpp).
 void RunModal(Modal* modal);

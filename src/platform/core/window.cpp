@@ -102,8 +102,14 @@ RECT FrameInsetsFor(DWORD style, bool hasMenu) {
     return RECT{border, border + kCaptionHeight + (hasMenu ? kMenuBarHeight : 0), border, border};
 }
 
+RECT FrameInsetsOf(HWND window) {
+    RECT insets = FrameInsetsFor(window->style, false);
+    if (insets.top > 0) insets.top += MenuBarHeightOf(window);
+    return insets;
+}
+
 RECT ClientRectOf(HWND window) {
-    const RECT insets = FrameInsetsFor(window->style, window->menu);
+    const RECT insets = FrameInsetsOf(window);
     const LONG width = window->rect.right - window->rect.left - insets.left - insets.right;
     const LONG height = window->rect.bottom - window->rect.top - insets.top - insets.bottom;
     return RECT{0, 0, width > 0 ? width : 0, height > 0 ? height : 0};
@@ -111,7 +117,7 @@ RECT ClientRectOf(HWND window) {
 
 POINT ClientToScreenPoint(HWND window, POINT point) {
     for (HWND w = window; w; w = w->parent) {
-        const RECT insets = FrameInsetsFor(w->style, w->menu);
+        const RECT insets = FrameInsetsOf(w);
         point.x += w->rect.left + insets.left;
         point.y += w->rect.top + insets.top;
     }

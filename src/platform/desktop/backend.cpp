@@ -103,6 +103,11 @@ void DialogBaseUnits(const std::string& face, int points, int* x, int* y) {
     MeasureDialogFont(face, points, x, y);
 }
 
+int MeasureMenuItem(const std::string& text) {
+    OpenDisplay();
+    return MenuItemWidth(text);
+}
+
 }  // namespace
 
 // With VELMORIN_LAYER_LOG naming a file, the layer notes there what it shows
@@ -116,6 +121,21 @@ FILE* LayerLog() {
 void LogMenu(const char* label) {
     if (!LayerLog()) return;
     std::fprintf(LayerLog(), "menu %s\n", label);
+    std::fflush(LayerLog());
+}
+
+void LogMenuBar(HWND window, const std::vector<RECT>& items) {
+    static std::map<HWND, std::string> last;
+    if (!LayerLog()) return;
+    std::string line = "menubar";
+    for (size_t i = 0; i < items.size(); i++) {
+        const RECT& r = items[i];
+        line += " " + window->menu->items[i].text + " " + std::to_string(r.left) + "," + std::to_string(r.top) + "," +
+                std::to_string(r.right) + "," + std::to_string(r.bottom);
+    }
+    if (last[window] == line) return;
+    last[window] = line;
+    std::fprintf(LayerLog(), "%s\n", line.c_str());
     std::fflush(LayerLog());
 }
 
@@ -164,6 +184,7 @@ PlatformBackend MakeBackend() {
     backend.endModal = EndDesktopModal;
     backend.pullDownMenu = PullDownMenu;
     backend.dialogBaseUnits = DialogBaseUnits;
+    backend.menuItemWidth = MeasureMenuItem;
     return backend;
 }
 

@@ -9,17 +9,22 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "../core/internal.h"
 
-const int kFltkMenuHeight = kMenuBarHeight;
+const int kMenuTextSize = 13;
+// FLTK's menu bar draws its first item this far in from its left edge.
+const int kFltkMenuBarLead = 6;
 
 // The widgets of one core window (in its backendData).
 struct DesktopWindow {
     Fl_Window* frame = nullptr;     // a top-level window's FLTK window: menu bar over the client area
     Fl_Gl_Window* surface = nullptr;  // its GL client area, once it has a pixel format
-    Fl_Menu_Bar* menuLeft = nullptr;
-    Fl_Menu_Bar* menuRight = nullptr;  // the right-justified part (Help)
+    // The menu bar in pieces: the items of one row on one side each, so that
+    // the bar can wrap onto rows as on Windows; spare pieces stay hidden.
+    std::vector<Fl_Menu_Bar*> menuBars;
+    std::vector<int> menuBarFirstItem;  // the index of each shown piece's first item
     Fl_Widget* widget = nullptr;    // a child window's widget (bar, dialog control)
     bool syncing = false;           // the core is changing the widget: do not echo it back
 };
@@ -28,10 +33,12 @@ DesktopWindow* DesktopOf(HWND window);  // made on first use
 FILE* LayerLog();                       // where the layer notes what it shows, or null
 void LogShown(const Modal& modal);      // for the window tests, when asked for
 void LogMenu(const char* label);        // a menu pulled down by a menu key, likewise
+void LogMenuBar(HWND window, const std::vector<RECT>& items);  // the bar's layout, when it changes
 
 // frames.cpp: main windows, their menu, GL surface, toolbar and status bar.
 void SyncTopLevel(HWND window);
 void PullDownMenu(HWND window, int index);  // the window's top-level menu item `index`, pulled down
+int MenuItemWidth(const std::string& text);  // as FLTK's menu bar gives a top-level item room
 void SyncBar(HWND window);
 bool CreateGlSurface(HWND window);
 void ReportMouse(HWND window, int clientX, int clientY);  // a mouse event at client coordinates

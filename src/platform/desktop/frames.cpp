@@ -20,12 +20,10 @@ namespace {
 // and client area, the window manager adds the rest.
 RECT FltkBoxOf(HWND window) {
     const RECT frame = FrameInsetsFor(window->style, false);
-    const LONG menu = window->menu ? kFltkMenuHeight : 0;
     const RECT client = ClientRectOf(window);
-    return RECT{window->rect.left + frame.left, window->rect.top + frame.top, client.right, client.bottom + menu};
+    return RECT{window->rect.left + frame.left, window->rect.top + frame.top, client.right,
+                client.bottom + MenuBarHeightOf(window)};
 }
-
-LONG MenuHeightOf(HWND window) { return window->menu ? kFltkMenuHeight : 0; }
 
 unsigned ButtonOf(int fltkButton) {
     return fltkButton == FL_RIGHT_MOUSE ? MK_RBUTTON : fltkButton == FL_MIDDLE_MOUSE ? MK_MBUTTON : MK_LBUTTON;
@@ -56,12 +54,11 @@ public:
         Fl_Window::resize(x, y, w, h);
         DesktopWindow* desktop = DesktopOf(window_);
         if (desktop->syncing || !LiveWindow(window_)) return;
-        // The user resized or moved the window: the core learns it as Windows would tell it.
+        // The user resized or moved the window: the core learns it as Windows
+        // would tell it (the menu bar's rows then follow the new width).
         const RECT frame = FrameInsetsFor(window_->style, false);
-        const LONG menu = MenuHeightOf(window_);
-        const RECT inner = FrameInsetsFor(window_->style, window_->menu != nullptr);
-        MoveWindow(window_, x - frame.left, y - frame.top, w + inner.left + inner.right,
-                   h - menu + inner.top + inner.bottom, TRUE);
+        MoveWindow(window_, x - frame.left, y - frame.top, w + frame.left + frame.right, h + frame.top + frame.bottom,
+                   TRUE);
     }
     int handle(int event) override {
         // With nothing focused (a closed dialog took the focus with it) a
@@ -234,30 +231,45 @@ void AddItems(Fl_Menu_Bar* bar, HMENU menu, const std::string& path) {
     }
 }
 
-// The menu as two bars: the items before the right-justified one, and the rest at the right end.
+// One piece of the bar for each run of items that share a row and a side;
+// the core's layout places them, FLTK draws and opens each piece's items.
+MenuBar* NewMenuBar(HWND window, Fl_Window* frame) {
+    frame->begin();
+    auto* bar = new MenuBar(0, 0, 1, kMenuBarHeight);
+    frame->end();
+    bar->user_data(window);
+    bar->box(FL_FLAT_BOX);
+    bar->textsize(kMenuTextSize);
+    return bar;
+}
+
 void SyncMenu(HWND window, DesktopWindow* desktop) {
-    for (Fl_Menu_Bar* bar : {desktop->menuLeft, desktop->menuRight}) bar->clear();
-    HMENU left = new HMENU__, right = new HMENU__;
-    bool atRight = false;
-    for (const MenuItem& item : window->menu->items) {
-        atRight = atRight || (item.type & MFT_RIGHTJUSTIFY);
-        (atRight ? right : left)->items.push_back(item);
+    const std::vector<RECT> rects = MenuBarItemRects(window);
+    const std::vector<MenuItem>& items = window->menu->items;
+    desktop->menuBarFirstItem.clear();
+    size_t piece = 0;
+    bool rightSide = false;
+    for (size_t first = 0; first < items.size();) {
+        rightSide = rightSide || (items[first].type & MFT_RIGHTJUSTIFY);
+        size_t end = first + 1;
+        while (end < items.size() && rects[end].top == rects[first].top && !(items[end].type & MFT_RIGHTJUSTIFY))
+            end++;
+        if (piece == desktop->menuBars.size()) desktop->menuBars.push_back(NewMenuBar(window, desktop->frame));
+        Fl_Menu_Bar* bar = desktop->menuBars[piece++];
+        HMENU run = new HMENU__;
+        run->items.assign(items.begin() + long(first), items.begin() + long(end));
+        bar->clear();
+        AddItems(bar, run, "");
+        delete run;
+        const RECT& left = rects[first];
+        bar->resize(left.left - kFltkMenuBarLead, left.top, rects[end - 1].right - left.left + kFltkMenuBarLead,
+                    kMenuBarHeight);
+        bar->show();
+        desktop->menuBarFirstItem.push_back(int(first));
+        first = end;
     }
-    AddItems(desktop->menuLeft, left, "");
-    AddItems(desktop->menuRight, right, "");
-    delete left;
-    delete right;
-    int width = 0, height = 0;
-    fl_font(desktop->menuRight->textfont(), desktop->menuRight->textsize());
-    for (int i = 0; i < desktop->menuRight->size() - 1; i++)
-        if (const char* text = desktop->menuRight->menu()[i].label()) {
-            int w = 0;
-            fl_measure(text, w, height, 0);
-            width += w + 16;
-        }
-    const int frameWidth = desktop->frame->w();
-    desktop->menuRight->resize(frameWidth - width, 0, width, kFltkMenuHeight);
-    desktop->menuLeft->resize(0, 0, frameWidth - width, kFltkMenuHeight);
+    for (; piece < desktop->menuBars.size(); piece++) desktop->menuBars[piece]->hide();
+    LogMenuBar(window, rects);
 }
 
 std::unique_ptr<Fl_RGB_Image> windowIcon;
@@ -280,15 +292,6 @@ void CreateFrame(HWND window, DesktopWindow* desktop) {
     auto* frame = new MainFrame(window, box.left, box.top, box.right, box.bottom);
     frame->callback(CloseCallback, window);
     desktop->frame = frame;
-    if (window->menu) {
-        desktop->menuLeft = new MenuBar(0, 0, box.right, kFltkMenuHeight);
-        desktop->menuRight = new MenuBar(box.right, 0, 0, kFltkMenuHeight);
-        for (Fl_Menu_Bar* bar : {desktop->menuLeft, desktop->menuRight}) {
-            bar->user_data(window);
-            bar->box(FL_FLAT_BOX);
-            bar->textsize(13);
-        }
-    }
     frame->end();
     frame->resizable(nullptr);
     frame->size_range(100, 100);
@@ -302,17 +305,27 @@ void CreateFrame(HWND window, DesktopWindow* desktop) {
 
 void PullDownMenu(HWND window, int index) {
     DesktopWindow* desktop = DesktopOf(window);
-    // The core counts every top-level item; the bars hold them left, then right.
-    for (Fl_Menu_Bar* bar : {desktop->menuLeft, desktop->menuRight}) {
-        if (!bar) return;
+    // The core counts every top-level item; the pieces hold them in order.
+    for (size_t piece = desktop->menuBarFirstItem.size(); piece-- > 0;) {
+        if (index < desktop->menuBarFirstItem[piece]) continue;
+        auto* bar = static_cast<MenuBar*>(desktop->menuBars[piece]);
         const Fl_Menu_Item* item = bar->menu();
-        for (; item && item->label(); item = item->next(), index--)
-            if (index == 0) {
+        for (int i = desktop->menuBarFirstItem[piece]; item && item->label(); item = item->next(), i++)
+            if (i == index) {
                 LogMenu(item->label());
-                static_cast<MenuBar*>(bar)->PullDown(item);
+                bar->PullDown(item);  // the pieces may be rebuilt meanwhile: nothing of them is used after
                 return;
             }
+        return;
     }
+}
+
+int MenuItemWidth(const std::string& text) {
+    Fl_Menu_Item item = {};
+    item.text = text.c_str();
+    item.labelfont_ = FL_HELVETICA;
+    item.labelsize_ = kMenuTextSize;
+    return item.measure(nullptr, nullptr) + 16;  // FLTK's margins around a menu bar's item
 }
 
 void SyncTopLevel(HWND window) {
@@ -327,7 +340,7 @@ void SyncTopLevel(HWND window) {
     if (window->menu) SyncMenu(window, desktop);
     if (desktop->surface) {
         const RECT client = ClientRectOf(window);
-        desktop->surface->resize(0, MenuHeightOf(window), client.right, client.bottom);
+        desktop->surface->resize(0, MenuBarHeightOf(window), client.right, client.bottom);
     }
     if (window->visible && !frame->shown()) frame->show();
     if (!window->visible && frame->shown() && !desktop->surface) frame->hide();
@@ -339,7 +352,7 @@ bool CreateGlSurface(HWND window) {
     if (!desktop->frame) SyncTopLevel(window);
     if (!desktop->frame) return false;
     const RECT client = ClientRectOf(window);
-    desktop->surface = new GlSurface(window, 0, MenuHeightOf(window), client.right, client.bottom);
+    desktop->surface = new GlSurface(window, 0, MenuBarHeightOf(window), client.right, client.bottom);
     desktop->surface->end();
     desktop->frame->insert(*desktop->surface, 0);  // below the bars that come later
     if (!desktop->surface->can_do()) return false;
@@ -351,7 +364,7 @@ void SyncBar(HWND window) {
     if (!parent || !parent->backendData) return;
     DesktopWindow* host = DesktopOf(parent);
     DesktopWindow* desktop = DesktopOf(window);
-    const LONG top = window->rect.top + MenuHeightOf(parent);
+    const LONG top = window->rect.top + MenuBarHeightOf(parent);
     const int w = window->rect.right - window->rect.left, h = window->rect.bottom - window->rect.top;
     if (!desktop->widget) {
         host->frame->begin();
@@ -387,7 +400,7 @@ void WarpPointer(int screenX, int screenY) {
     if (!frame->shown()) return;
     const POINT client = ClientToScreenPoint(window, POINT{0, 0});
     const int rootX = frame->x_root() + (screenX - client.x);
-    const int rootY = frame->y_root() + MenuHeightOf(window) + (screenY - client.y);
+    const int rootY = frame->y_root() + MenuBarHeightOf(window) + (screenY - client.y);
     XWarpPointer(fl_display, None, RootWindow(fl_display, fl_screen), 0, 0, 0, 0, rootX, rootY);
     XFlush(fl_display);
 }

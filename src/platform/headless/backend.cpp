@@ -389,6 +389,13 @@ void DialogBaseUnits(const std::string&, int points, int* x, int* y) {
     *y = (13 * size + 4) / 8;
 }
 
+// Windows' menu font, 9-point Segoe UI, averages about 7 pixels a letter;
+// an item has a letter's margin each side.
+int MenuItemWidth(const std::string& text) {
+    const auto letters = std::count_if(text.begin(), text.end(), [](char c) { return c != '&' && c != '\t'; });
+    return int(7 * (letters + 2));
+}
+
 PlatformBackend MakeBackend() {
     PlatformBackend backend = {};
     backend.now = headless::Clock;
@@ -406,6 +413,7 @@ PlatformBackend MakeBackend() {
     backend.endModal = headless::EndModal;
     backend.pullDownMenu = headless::PullDownMenu;
     backend.dialogBaseUnits = DialogBaseUnits;
+    backend.menuItemWidth = MenuItemWidth;
     return backend;
 }
 
