@@ -123,6 +123,7 @@ void KillTimersOf(HWND window);
 void InputKey(int virtualKey, bool down, unsigned modifiers);
 void InputMouseButton(unsigned button, bool down);  // MK_LBUTTON, MK_RBUTTON or MK_MBUTTON
 void InputCursorMoved(POINT screen);
+bool TakeLoneAltRelease();  // whether Alt was pressed and released with nothing between; forgets it
 
 // The menu bar (menu_bar.cpp): its items' rectangles, from the bar's top
 // left corner, and its height; both follow the window's width.

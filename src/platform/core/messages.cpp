@@ -28,6 +28,10 @@ POINT cursor = {0, 0};
 POINT reportedCursor = {0, 0};
 unsigned mouseButtons = 0;
 unsigned keyModifiers = 0;
+// Alt was pressed and no other key or button since: its release selects the
+// menu bar. Kept as input arrives, as Windows' input system keeps it, so that
+// a key an accelerator takes (Alt+O) counts too.
+bool altAlone = false;
 
 MSG Message(HWND window, UINT id, WPARAM wParam, LPARAM lParam) {
     MSG message = {window, id, wParam, lParam, DWORD(platformBackend.now()), cursor};
@@ -128,19 +132,28 @@ void ResetMessages() {
     quitCode = 0;
     cursor = reportedCursor = POINT{0, 0};
     mouseButtons = keyModifiers = 0;
+    altAlone = false;
+}
+
+bool TakeLoneAltRelease() {
+    const bool alone = altAlone;
+    altAlone = false;
+    return alone;
 }
 
 void InputKey(int virtualKey, bool down, unsigned modifiers) {
     HWND focus = KeyboardFocus();
     if (!focus) return;
-    // With Alt held, Windows reports keys as system keys.
-    const UINT id = (modifiers & kAltKey) ? (down ? WM_SYSKEYDOWN : WM_SYSKEYUP) : (down ? WM_KEYDOWN : WM_KEYUP);
+    // With Alt held, and Alt itself, Windows reports keys as system keys.
+    const bool system = (modifiers & kAltKey) || virtualKey == VK_MENU;
+    const UINT id = system ? (down ? WM_SYSKEYDOWN : WM_SYSKEYUP) : (down ? WM_KEYDOWN : WM_KEYUP);
+    if (down) altAlone = virtualKey == VK_MENU;
     input.push_back({Message(focus, id, WPARAM(virtualKey), down ? 1 : LPARAM(0xC0000001u)), modifiers});
 }
 
 void InputMouseButton(unsigned button, bool down) {
     HWND target = WindowAtScreenPoint(cursor);
-    if (down) mouseButtons |= button;
+    if (down) mouseButtons |= button, altAlone = false;
     else mouseButtons &= ~button;
     if (!target) return;
     const UINT id = button == MK_LBUTTON   ? (down ? WM_LBUTTONDOWN : WM_LBUTTONUP)

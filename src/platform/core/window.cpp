@@ -59,11 +59,13 @@ int ItemWithMnemonic(HMENU menu, char letter) {
 }
 
 // Keys that reach DefWindowProc, having passed the program's accelerators:
-// Alt+letter pulls down the menu with that mnemonic, F10 the first one.
+// Alt+letter pulls down the menu with that mnemonic; F10 and a lone Alt
+// select the bar, which here pulls down its first menu.
 void PullDownForMenuKey(HWND window, UINT message, WPARAM key) {
+    const bool loneAlt = message == WM_SYSKEYUP && key == VK_MENU && TakeLoneAltRelease();
     if (!window->menu || !IsTopLevel(window) || window->menu->items.empty()) return;
     int index = -1;
-    if (key == VK_F10) index = 0;
+    if ((key == VK_F10 && message != WM_SYSKEYUP) || loneAlt) index = 0;
     else if (message == WM_SYSKEYDOWN && key >= 'A' && key <= 'Z') index = ItemWithMnemonic(window->menu, char(key));
     if (index >= 0) platformBackend.pullDownMenu(window, index);
 }
@@ -330,6 +332,7 @@ LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM l
         return LRESULT(window->text.size());
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
+    case WM_SYSKEYUP:
         PullDownForMenuKey(window, message, wParam);
         return 0;
     default:

@@ -15,6 +15,8 @@ int VirtualKeyOf(int key) {
     case FL_KP + '+': return VK_ADD;
     case FL_KP + '-': return VK_SUBTRACT;
     case FL_Escape: return VK_ESCAPE;
+    case FL_Alt_L:
+    case FL_Alt_R: return VK_MENU;
     case FL_Enter:
     case FL_KP_Enter: return VK_RETURN;
     case FL_Tab: return VK_TAB;

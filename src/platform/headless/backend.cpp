@@ -274,9 +274,12 @@ bool MenuItemChecked(HMENU menu, UINT id) {
 }
 
 void PressKey(int virtualKey, unsigned modifiers) {
-    InputKey(virtualKey, true, modifiers);
-    InputKey(virtualKey, false, modifiers);
+    KeyDown(virtualKey, modifiers);
+    KeyUp(virtualKey, modifiers);
 }
+
+void KeyDown(int virtualKey, unsigned modifiers) { InputKey(virtualKey, true, modifiers); }
+void KeyUp(int virtualKey, unsigned modifiers) { InputKey(virtualKey, false, modifiers); }
 
 void MoveCursor(POINT screen) { InputCursorMoved(screen); }
 

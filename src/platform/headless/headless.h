@@ -66,7 +66,9 @@ const std::vector<std::string>& Problems();
 
 // Input, as a user's: it reaches the program through its message loop.
 const unsigned kAlt = 1, kShift = 2, kControl = 4;
-void PressKey(int virtualKey, unsigned modifiers = 0);
+void PressKey(int virtualKey, unsigned modifiers = 0);  // down and up
+void KeyDown(int virtualKey, unsigned modifiers = 0);
+void KeyUp(int virtualKey, unsigned modifiers = 0);
 void MoveCursor(POINT screen);
 void MoveCursorToClient(HWND window, int x, int y);
 void MouseDown(unsigned button);  // MK_LBUTTON, MK_RBUTTON or MK_MBUTTON
