@@ -74,7 +74,8 @@ struct PlatformBackend {
     // A menu key the program left to the system: pull down the window's
     // top-level menu item `index` and let the user pick from it or leave it
     // (Escape), as Windows' menu loop does; returns when the menu closes.
-    void (*pullDownMenu)(HWND window, int index);
+    // A menu opened by its mnemonic starts with its first item selected.
+    void (*pullDownMenu)(HWND window, int index, bool selectFirstItem);
     // The dialog base units of a template's font (face, points), as
     // GetDialogBaseUnits gives them for it: the average width of the letters
     // A-Z a-z and the font's height, in pixels. Dialog units follow them.

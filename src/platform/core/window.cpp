@@ -67,7 +67,7 @@ void PullDownForMenuKey(HWND window, UINT message, WPARAM key) {
     int index = -1;
     if ((key == VK_F10 && message != WM_SYSKEYUP) || loneAlt) index = 0;
     else if (message == WM_SYSKEYDOWN && key >= 'A' && key <= 'Z') index = ItemWithMnemonic(window->menu, char(key));
-    if (index >= 0) platformBackend.pullDownMenu(window, index);
+    if (index >= 0) platformBackend.pullDownMenu(window, index, !loneAlt && key != VK_F10);
 }
 
 }  // namespace

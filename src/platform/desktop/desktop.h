@@ -37,7 +37,8 @@ void LogMenuBar(HWND window, const std::vector<RECT>& items);  // the bar's layo
 
 // frames.cpp: main windows, their menu, GL surface, toolbar and status bar.
 void SyncTopLevel(HWND window);
-void PullDownMenu(HWND window, int index);  // the window's top-level menu item `index`, pulled down
+// The window's top-level menu item `index`, pulled down (see pullDownMenu).
+void PullDownMenu(HWND window, int index, bool selectFirstItem);
 int MenuItemWidth(const std::string& text);  // as FLTK's menu bar gives a top-level item room
 void SyncBar(HWND window);
 bool CreateGlSurface(HWND window);

@@ -195,6 +195,15 @@ int HintShortcut(const std::string& hint) {
     return rest.size() == 1 ? shortcut | std::tolower(static_cast<unsigned char>(rest[0])) : 0;
 }
 
+// FLTK's menu loop selects a pulled-down menu's first item on Down, as the
+// menu's first event.
+void PressDown(void*) {
+    if (!Fl::grab()) return;
+    Fl::e_keysym = FL_Down;
+    Fl::e_state = 0;
+    Fl::handle(FL_KEYBOARD, Fl::grab());
+}
+
 // A menu bar whose pulled-down menus keep the program's timers and paints
 // going: FLTK runs its own loop until the menu closes.
 class MenuBar : public Fl_Menu_Bar {
@@ -207,8 +216,9 @@ public:
         return handled;
     }
     // Pulls down the top-level item `start` as a click on it would.
-    void PullDown(const Fl_Menu_Item* start) {
+    void PullDown(const Fl_Menu_Item* start, bool selectFirstItem) {
         Fl::add_timeout(0.01, PumpCoreMessages);
+        if (selectFirstItem) Fl::add_timeout(0, PressDown);
         const Fl_Menu_Item* chosen = menu()->pulldown(x(), y(), w(), h(), start, this, nullptr, 1);
         Fl::remove_timeout(PumpCoreMessages);
         picked(chosen);
@@ -303,7 +313,7 @@ void CreateFrame(HWND window, DesktopWindow* desktop) {
 
 }  // namespace
 
-void PullDownMenu(HWND window, int index) {
+void PullDownMenu(HWND window, int index, bool selectFirstItem) {
     DesktopWindow* desktop = DesktopOf(window);
     // The core counts every top-level item; the pieces hold them in order.
     for (size_t piece = desktop->menuBarFirstItem.size(); piece-- > 0;) {
@@ -313,7 +323,7 @@ void PullDownMenu(HWND window, int index) {
         for (int i = desktop->menuBarFirstItem[piece]; item && item->label(); item = item->next(), i++)
             if (i == index) {
                 LogMenu(item->label());
-                bar->PullDown(item);  // the pieces may be rebuilt meanwhile: nothing of them is used after
+                bar->PullDown(item, selectFirstItem);  // the pieces may be rebuilt meanwhile: nothing of them is used after
                 return;
             }
         return;

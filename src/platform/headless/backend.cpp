@@ -349,7 +349,7 @@ size_t WindowRecords() { return WindowRecordCount(); }
 
 const std::vector<int>& MenusPulledDown() { return menusPulledDown; }
 
-void PullDownMenu(HWND, int index) { menusPulledDown.push_back(index); }
+void PullDownMenu(HWND, int index, bool) { menusPulledDown.push_back(index); }
 
 Step PostCommand(HWND* window, int command) {
     return [window, command] { PostMessageA(*window, WM_COMMAND, WPARAM(command), 0); };
