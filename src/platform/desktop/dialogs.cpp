@@ -300,6 +300,11 @@ void SyncDialogControl(HWND window) {
 
 void BeginDesktopModal(Modal* modal) {
     LogShown(*modal);
+    // A menu that has just closed leaves its expose events queued: taken now,
+    // what it covered is repainted under the modal interaction instead of
+    // staying on the screen until the interaction ends.
+    XSync(fl_display, False);
+    Fl::check();
     SetFramesActive(false);
     switch (modal->kind) {
     case ModalKind::MessageBox:
