@@ -23,8 +23,9 @@ std::vector<RECT> MenuBarItemRects(HWND window) {
                                         [](const MenuItem& item) { return item.type & MFT_RIGHTJUSTIFY; });
     if (justified == items.end()) return rects;
     const LONG shift = barWidth - rects.back().right;
+    if (shift <= 0) return rects;
     for (size_t i = size_t(justified - items.begin()); i < rects.size(); i++)
-        if (shift > 0 && rects[i].top == rects.back().top) rects[i].left += shift, rects[i].right += shift;
+        if (rects[i].top == rects.back().top) rects[i].left += shift, rects[i].right += shift;
     return rects;
 }
 

@@ -22,10 +22,15 @@ struct ColourChooser {
     Fl_Window* window = nullptr;
     Fl_Color_Chooser* picker = nullptr;
     Fl_Button* swatches[16] = {};
+    Fl_Button* ok = nullptr;
     bool accepted = false;
 };
 
 uchar Byte(double fraction) { return uchar(fraction * 255 + 0.5); }
+
+void ShowInPicker(Fl_Color_Chooser* picker, COLORREF colour) {
+    picker->rgb(GetRValue(colour) / 255.0, GetGValue(colour) / 255.0, GetBValue(colour) / 255.0);
+}
 
 COLORREF PickedColour(const ColourChooser& chooser) {
     return RGB(Byte(chooser.picker->r()), Byte(chooser.picker->g()), Byte(chooser.picker->b()));
@@ -42,10 +47,7 @@ void ShowCustomColours(ColourChooser* chooser) {
 void SwatchPicked(Fl_Widget* swatch, void* data) {
     auto* chooser = static_cast<ColourChooser*>(data);
     for (int i = 0; i < 16; i++)
-        if (chooser->swatches[i] == swatch) {
-            const COLORREF colour = chooser->modal->color->lpCustColors[i];
-            chooser->picker->rgb(GetRValue(colour) / 255.0, GetGValue(colour) / 255.0, GetBValue(colour) / 255.0);
-        }
+        if (chooser->swatches[i] == swatch) ShowInPicker(chooser->picker, chooser->modal->color->lpCustColors[i]);
 }
 
 void AddPicked(Fl_Widget*, void* data) {
@@ -56,7 +58,7 @@ void AddPicked(Fl_Widget*, void* data) {
 
 void Close(Fl_Widget* button, void* data) {
     auto* chooser = static_cast<ColourChooser*>(data);
-    chooser->accepted = button != chooser->window && std::string(button->label()) == "OK";
+    chooser->accepted = button == chooser->ok;
     chooser->window->hide();
 }
 
@@ -85,12 +87,12 @@ void BuildWindow(ColourChooser* chooser, COLORREF start) {
     }
     chooser->picker = new Fl_Color_Chooser(rowsWidth + 20, 8, 210, 110);
     chooser->picker->mode(kByteMode);
-    chooser->picker->rgb(GetRValue(start) / 255.0, GetGValue(start) / 255.0, GetBValue(start) / 255.0);
+    ShowInPicker(chooser->picker, start);
     auto* add = new Fl_Button(rowsWidth + 20, 124, 210, 24, "&Add to Custom Colors");
     add->callback(AddPicked, chooser);
-    auto* ok = new Fl_Return_Button(10, 124, 80, 24, "OK");
+    chooser->ok = new Fl_Return_Button(10, 124, 80, 24, "OK");
     auto* cancel = new Fl_Button(100, 124, 80, 24, "Cancel");
-    ok->callback(Close, chooser);
+    chooser->ok->callback(Close, chooser);
     cancel->callback(Close, chooser);
     chooser->window->callback(Close, chooser);  // the close box and Escape cancel
     chooser->window->end();

@@ -179,10 +179,10 @@ Fl_Window* openMessage = nullptr;
 // system-menu icon and the close box.
 const int kCaptionButtons = 2 * kCaptionHeight;
 
-// Tells the window manager what Windows' DS_MODALFRAME says: a dialog of its
-// owner, moved and closed but not resized, minimised or maximised.
 }  // namespace
 
+// Tells the window manager what Windows' DS_MODALFRAME says: a dialog of its
+// owner, moved and closed but not resized, minimised or maximised.
 void SetDialogHints(Fl_Window* frame, HWND owner) {
     Window xid = fl_xid(frame);
     if (!xid) return;
@@ -207,7 +207,7 @@ void SetDialogHints(Fl_Window* frame, HWND owner) {
 namespace {
 
 // For the window tests: each text of a dialog, measured as it is drawn, and
-// the room it has ("fit TEXT WxH in WxH").
+// the room it has ("fit "TEXT" WxH in WxH at X,Y").
 void LogFit(const std::string& text, bool wrap, const RECT& room) {
     const int roomWidth = room.right - room.left, roomHeight = room.bottom - room.top;
     int w = wrap ? roomWidth : 0, h = 0;

@@ -258,19 +258,16 @@ void SyncMenu(HWND window, DesktopWindow* desktop) {
     const std::vector<MenuItem>& items = window->menu->items;
     desktop->menuBarFirstItem.clear();
     size_t piece = 0;
-    bool rightSide = false;
     for (size_t first = 0; first < items.size();) {
-        rightSide = rightSide || (items[first].type & MFT_RIGHTJUSTIFY);
         size_t end = first + 1;
         while (end < items.size() && rects[end].top == rects[first].top && !(items[end].type & MFT_RIGHTJUSTIFY))
             end++;
         if (piece == desktop->menuBars.size()) desktop->menuBars.push_back(NewMenuBar(window, desktop->frame));
         Fl_Menu_Bar* bar = desktop->menuBars[piece++];
-        HMENU run = new HMENU__;
-        run->items.assign(items.begin() + long(first), items.begin() + long(end));
+        HMENU__ run;
+        run.items.assign(items.begin() + long(first), items.begin() + long(end));
         bar->clear();
-        AddItems(bar, run, "");
-        delete run;
+        AddItems(bar, &run, "");
         const RECT& left = rects[first];
         bar->resize(left.left - kFltkMenuBarLead, left.top, rects[end - 1].right - left.left + kFltkMenuBarLead,
                     kMenuBarHeight);
