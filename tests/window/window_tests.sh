@@ -27,6 +27,9 @@ wait_for() {  # wait_for DESCRIPTION COMMAND...
 }
 
 window_named() { xdotool search --onlyvisible --name "^$1\$" | head -n 1; }
+window_gone() {  # window_gone TITLE: wait until no window of that title is shown
+  wait_for "\"$1\" to close" bash -c "! xdotool search --onlyvisible --name '^$1\$'"
+}
 
 # Types a path into the GTK chooser titled $1: the clipboard, Ctrl+L, Ctrl+V, Return.
 choose_path() {
@@ -38,7 +41,7 @@ choose_path() {
   xdotool key ctrl+a; sleep 0.3
   xdotool key ctrl+v; sleep 0.5
   xdotool key Return
-  wait_for "the chooser to close" bash -c "! xdotool search --onlyvisible --name '^$1\$'"
+  window_gone "$1"
 }
 
 key() { xdotool windowfocus --sync "$main" key "$@"; sleep 0.3; }
@@ -123,7 +126,7 @@ key F10; xdotool key Right Down Return
 wait_for "the Gamma dialog" window_named "Gamma Correction" || fail "the Gamma dialog did not open"
 check_fits "Gamma Correction" 4
 xdotool key Escape
-wait_for "the Gamma dialog to close" bash -c "! xdotool search --onlyvisible --name '^Gamma Correction\$'"
+window_gone "Gamma Correction"
 key alt+h; xdotool key Return  # a menu opened by its mnemonic starts at its first item
 wait_for "the About box" grep -q '^shown dialog "Velmorin"' "$VELMORIN_LAYER_LOG" || fail "the About box did not open"
 sleep 0.5
@@ -189,7 +192,7 @@ background_chooser
 xdotool type 40; xdotool key Tab; xdotool type 80; xdotool key Tab; xdotool type 160; sleep 0.3
 xdotool key alt+a; sleep 0.3
 xdotool key Return
-wait_for "the colour chooser to close" bash -c "! xdotool search --onlyvisible --name '^Color\$'"
+window_gone Color
 screenshot coloured
 corner="$(convert "$work/coloured.bmp" -format '%[pixel:p{0,0}]' info:)"
 [ "$corner" = "srgb(40,80,160)" ] || fail "the background after typing 40, 80, 160: $corner"
@@ -197,7 +200,7 @@ background_chooser
 grep '^shown colour' "$VELMORIN_LAYER_LOG" | tail -n 1 | grep -q ' custom 40,80,160 ' ||
   fail "the custom colour is not offered again: $(grep '^shown colour' "$VELMORIN_LAYER_LOG" | tail -n 1)"
 xdotool key Escape
-wait_for "the colour chooser to close" bash -c "! xdotool search --onlyvisible --name '^Color\$'"
+window_gone Color
 
 # At 100 pixels wide the menu bar wraps onto rows, as on Windows: no two of
 # its items overlap and none leaves the window ("menubar NAME L,T,R,B ...").
