@@ -183,9 +183,11 @@ grep -q "shown open \"Open PCX Skin\" .* in \"$(cd "$sample" && pwd -P)\"" "$VEL
 # The colour chooser takes 0-255: 40, 80, 160 typed into its boxes is the
 # background exactly. A colour added to the custom colours is offered again
 # the next time the chooser opens.
-background_chooser() {
+background_chooser() {  # opens it and waits until it takes typing (the layer log's "shown colour")
+  local before; before="$(grep -c '^shown colour' "$VELMORIN_LAYER_LOG" || true)"
   key F10; xdotool key Right Down Down Return
-  wait_for "the colour chooser" window_named Color || fail "the colour chooser did not open"
+  wait_for "the colour chooser" bash -c "[ \$(grep -c '^shown colour' '$VELMORIN_LAYER_LOG') -gt $before ]" ||
+    fail "the colour chooser did not open"
   xdotool windowfocus --sync "$(window_named Color)"; sleep 0.3
 }
 background_chooser

@@ -6,6 +6,7 @@
 #include <FL/Fl_Box.H>
 #include <FL/Fl_Button.H>
 #include <FL/Fl_Color_Chooser.H>
+#include <FL/Fl_Input.H>
 #include <FL/Fl_Return_Button.H>
 #include <FL/Fl_Value_Input.H>
 #include <FL/Fl_Window.H>
@@ -17,9 +18,25 @@ namespace {
 const int kSwatchWidth = 22, kSwatchHeight = 18, kSwatchGap = 4;
 const int kByteMode = 1;  // boxes take 0-255, as Windows' do (FLTK's 0-1 default would wrap a typed 40)
 
+// Whenever the chooser gets the keyboard, typing goes to the red box with its
+// text selected, as in Windows' chooser opened full (FLTK would give it to
+// the first child that takes it, a swatch).
+class ChooserWindow : public Fl_Window {
+public:
+    ChooserWindow(int w, int h) : Fl_Window(w, h, "Color") {}
+    int handle(int event) override {
+        if (event == FL_FOCUS && red && red->take_focus()) {
+            red->position(0, red->size());
+            return 1;
+        }
+        return Fl_Window::handle(event);
+    }
+    Fl_Input* red = nullptr;  // the picker's red box
+};
+
 struct ColourChooser {
     Modal* modal = nullptr;
-    Fl_Window* window = nullptr;
+    ChooserWindow* window = nullptr;
     Fl_Color_Chooser* picker = nullptr;
     Fl_Button* swatches[16] = {};
     Fl_Button* ok = nullptr;
@@ -62,20 +79,15 @@ void Close(Fl_Widget* button, void* data) {
     chooser->window->hide();
 }
 
-// Typing starts in the red box, its text selected, as in Windows' chooser
-// opened full.
-void FocusRedBox(Fl_Color_Chooser* picker) {
+Fl_Input* RedBox(Fl_Color_Chooser* picker) {
     for (int i = 0; i < picker->children(); i++)
-        if (auto* red = dynamic_cast<Fl_Value_Input*>(picker->child(i))) {
-            red->input.take_focus();
-            red->input.position(0, red->input.size());
-            return;
-        }
+        if (auto* red = dynamic_cast<Fl_Value_Input*>(picker->child(i))) return &red->input;
+    return nullptr;
 }
 
 void BuildWindow(ColourChooser* chooser, COLORREF start) {
     const int rowsWidth = 8 * (kSwatchWidth + kSwatchGap);
-    chooser->window = new Fl_Window(rowsWidth + 240, 170, "Color");
+    chooser->window = new ChooserWindow(rowsWidth + 240, 170);
     auto* label = new Fl_Box(10, 8, rowsWidth, 16, "Custom colors:");
     label->align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE);
     for (int i = 0; i < 16; i++) {
@@ -87,6 +99,7 @@ void BuildWindow(ColourChooser* chooser, COLORREF start) {
     }
     chooser->picker = new Fl_Color_Chooser(rowsWidth + 20, 8, 210, 110);
     chooser->picker->mode(kByteMode);
+    chooser->window->red = RedBox(chooser->picker);
     ShowInPicker(chooser->picker, start);
     auto* add = new Fl_Button(rowsWidth + 20, 124, 210, 24, "&Add to Custom Colors");
     add->callback(AddPicked, chooser);
@@ -113,8 +126,9 @@ void RunColourChooser(Modal* modal) {
     chooser.window->position((Fl::w() - chooser.window->w()) / 2, (Fl::h() - chooser.window->h()) / 2);
     chooser.window->show();
     SetDialogHints(chooser.window, modal->owner);
-    Fl::check();  // shown, so that the focus set next stays
-    FocusRedBox(chooser.picker);
+    Fl::check();  // mapped first: a window takes the focus only once shown
+    chooser.window->take_focus();
+    LogShown(*modal);
     Fl::add_timeout(0.01, PumpCoreMessages);
     while (chooser.window->shown()) Fl::wait();
     Fl::remove_timeout(PumpCoreMessages);

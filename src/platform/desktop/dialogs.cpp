@@ -299,7 +299,8 @@ void SyncDialogControl(HWND window) {
 }
 
 void BeginDesktopModal(Modal* modal) {
-    LogShown(*modal);
+    // The colour chooser notes itself once it is ready for typing.
+    if (modal->kind != ModalKind::Color) LogShown(*modal);
     // A menu that has just closed leaves its expose events queued: taken now,
     // what it covered is repainted under the modal interaction instead of
     // staying on the screen until the interaction ends.
