@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang and runs each for FUZZ_SECONDS
 # (default 60) under AddressSanitizer and UndefinedBehaviorSanitizer: the MD2
-# and PCX parsers, seeded with the crafted files and the real corpus, and the
+# and PCX parsers, seeded with the crafted files and the real corpus, the
+# viewer's MD2 read path (from a file) against the parser, and the
 # screenshot writers read back by the tests' own reader. A crash fails the run and leaves
 # its input in build/fuzz/findings.
 set -euo pipefail
@@ -13,7 +14,7 @@ parser_runs="${FUZZ_PARSER_RUNS:-}"
 corpus="${VELMORIN_CORPUS_DIR:-$("$top/scripts/fetch-corpus.sh")}"
 out="$top/build/fuzz"
 
-CXX=clang++ "$top/scripts/build.sh" "$out" -DVELMORIN_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
+CXX=clang++ "$top/scripts/build.sh" "$out" -DVELMORIN_WERROR=ON -DVELMORIN_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
 rm -rf "$out/seeds" "$out/work"
 "$out/tests/write_fuzz_seeds" "$out/seeds"
 mkdir -p "$out/findings"
@@ -22,14 +23,15 @@ mkdir -p "$out/findings"
 # to that, and mutations make them whole again at a size that runs a hundred
 # times faster; the real files at full size are covered by the corpus tests'
 # bit flips under the sanitizers.
-for kind in md2 pcx writers; do
-  mkdir -p "$out/seeds/$kind" "$out/work/$kind"
-  cp "$corpus/$kind/"* "$out/seeds/$kind/" 2>/dev/null || true
+for kind in md2 md2_read pcx writers; do
+  data="${kind%_read}"  # the read path takes the parser's seeds and dictionary
+  mkdir -p "$out/seeds/$data" "$out/work/$kind"
+  cp "$corpus/$data/"* "$out/seeds/$data/" 2>/dev/null || true
   extra=()
-  [ -f "$top/tests/fuzz/$kind.dict" ] && extra+=(-dict="$top/tests/fuzz/$kind.dict")
+  [ -f "$top/tests/fuzz/$data.dict" ] && extra+=(-dict="$top/tests/fuzz/$data.dict")
   [ -n "$parser_runs" ] && [ "$kind" != writers ] && extra+=(-runs="$parser_runs")
   echo "Fuzzing $kind for $seconds s"
-  "$out/tests/fuzz_$kind" "$out/work/$kind" "$out/seeds/$kind" \
+  "$out/tests/fuzz_$kind" "$out/work/$kind" "$out/seeds/$data" \
     "${extra[@]}" -max_total_time="$seconds" -timeout=5 -rss_limit_mb=2048 \
     -max_len=65536 -artifact_prefix="$out/findings/$kind-" -print_final_stats=1 \
     >"$out/$kind.log" 2>&1 || { tail -n 40 "$out/$kind.log"; echo "fuzz_$kind failed: see $out/findings"; exit 1; }

@@ -8,7 +8,7 @@ out="$top/build/packages"
 mkdir -p "$out"
 for arch in i686 x86_64; do
   build="$top/build/windows-$arch"
-  "$top/scripts/build.sh" "$build" -DCMAKE_TOOLCHAIN_FILE="$top/cmake/toolchains/mingw-$arch.cmake"
+  "$top/scripts/build.sh" "$build" -DVELMORIN_WERROR=ON -DCMAKE_TOOLCHAIN_FILE="$top/cmake/toolchains/mingw-$arch.cmake"
   version="$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")"
   name="velmorin-$version-windows-$([ "$arch" = i686 ] && echo x86 || echo x64)"
   stage="$(mktemp -d)"

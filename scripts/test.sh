@@ -13,7 +13,7 @@ export VELMORIN_REQUIRE_CORPUS=1
 run_suite() {
   local folder="$1"
   shift
-  "$top/scripts/build.sh" "$folder" "$@"
+  "$top/scripts/build.sh" "$folder" -DVELMORIN_WERROR=ON "$@"
   ctest --test-dir "$folder" --output-on-failure --parallel 2
 }
 
@@ -28,6 +28,17 @@ if grep -v '^//' "$top/build/package/CMakeCache.txt" | grep -E "GTest|benchmark_
   exit 1
 fi
 "$top/tests/install/debian_package_test.sh" "$top"/build/package/packages/velmorin_*_amd64.deb "$top/build/release/sample"
+echo "== the viewer alone, without velmorin-cli: none of the CLI's libraries are looked for"
+"$top/scripts/build.sh" "$top/build/viewer-only" -DVELMORIN_WERROR=ON -DVELMORIN_CLI=OFF -DBUILD_TESTING=OFF \
+  -DVELMORIN_BENCH=OFF >/dev/null
+if grep -v '^//' "$top/build/viewer-only/CMakeCache.txt" | grep -iE "PNG|nlohmann|EGL"; then
+  echo "FAILED: the viewer-only build looked for a library of velmorin-cli's"
+  exit 1
+fi
+if grep -nE '#include.*(state/|platform/|windows\.h|commctrl|commdlg)' "$top"/src/formats/*; then
+  echo "FAILED: src/formats includes a header from above it"
+  exit 1
+fi
 echo "== AddressSanitizer and UndefinedBehaviorSanitizer build"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
   run_suite "$top/build/sanitize" -DVELMORIN_SANITIZE=ON

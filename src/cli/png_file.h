@@ -5,6 +5,6 @@
 
 #include <vector>
 
-#include "state/rgb_image.h"
+#include "formats/rgb_image.h"
 
 std::vector<unsigned char> EncodePng(const RgbImage& image);

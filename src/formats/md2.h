@@ -3,14 +3,25 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "../state/md2_model.h"
-
 // The format's limits, as Quake 2's qfiles.h defines them (MAX_VERTS,
 // MAX_FRAMES, MAX_TRIANGLES, MAX_MD2SKINS).
 const int32_t kMd2MaxVertices = 2048;
 const int32_t kMd2MaxFrames = 512;
 const int32_t kMd2MaxTriangles = 4096;
 const int32_t kMd2MaxSkins = 32;
+
+// A loaded model (the viewer keeps one in its state). The two buffers are
+// owned by the record from a successful load until ReleaseModel.
+struct Md2Model {
+    int32_t loaded;          // 1 while a model is held
+    char skinPath[256];      // last skin chosen successfully; survives a new model
+    int32_t textureLoaded;   // set by every skin upload
+    int32_t numGlCommands;   // 32-bit words in glCommands
+    int32_t* glCommands;
+    int32_t frameSize;       // bytes per frame
+    int32_t numFrames;
+    unsigned char* frames;   // numFrames * frameSize bytes, frames back to back
+};
 
 // Why a file is refused: one reason per rule, each with a fixed text.
 enum Md2Refusal : int32_t {

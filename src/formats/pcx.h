@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "../state/rgb_image.h"
+#include "rgb_image.h"
 
 // Largest image the decoder takes: 4096 x 4096 pixels (48 MiB of RGB), the
 // largest texture older GL drivers take and far beyond any MD2 skin. It keeps

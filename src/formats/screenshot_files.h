@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "../state/rgb_image.h"
+#include "rgb_image.h"
 
 // Both writers take an image whose first row is the bottom of the picture and
 // return 1 when the whole file was written, 0 otherwise (nothing is left

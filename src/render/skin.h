@@ -1,6 +1,6 @@
 #pragma once
 
-#include "../state/rgb_image.h"
+#include "../formats/rgb_image.h"
 
 // Uploads a skin as the one texture: with mipmaps, brightened in place and
 // built into a chain; without, resampled to power-of-two sides, brightened,

@@ -2,7 +2,7 @@
 
 #include <cstddef>
 
-#include "../state/rgb_image.h"
+#include "../formats/rgb_image.h"
 
 // The skin upload's pixel arithmetic, apart from GL so that every build (the
 // 32-bit one included) can be checked to compute the same bytes.

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "../state/md2_model.h"
+#include "../formats/md2.h"
 
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine, int nShowCmd);
 void CreateMainWindow();

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "md2_model.h"
+#include "../formats/md2.h"
 #include "vec3.h"
 
 // All of the viewer's state: one record, one instance, living for the whole

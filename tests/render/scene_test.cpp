@@ -1,8 +1,6 @@
-// GL state per render mode, the projection built from the camera, and the
-// drawing area's measure.
+// The projection built from the camera, and the drawing area's measure.
 #include <cmath>
 
-#include "fixtures/render_resource.h"
 #include "render/scene.h"
 #include "render_test.h"
 
@@ -13,14 +11,6 @@ GLint Integer(GLenum name) {
     glGetIntegerv(name, values);
     return values[0];
 }
-
-GLint TextureParameter(GLenum name) {
-    GLint value = 0;
-    glGetTexParameteriv(GL_TEXTURE_2D, name, &value);
-    return value;
-}
-
-bool Checked(UINT item) { return headless::MenuItemChecked(viewer.hMenu, item); }
 
 // gluPerspective(50, aspect, 1, 500) times gluLookAt(eye, center, (0, 1, 0)),
 // worked out here in double, column-major as GL keeps it.
@@ -55,43 +45,6 @@ void ExpectedProjection(double aspect, const Vec3& eye, const Vec3& center, doub
 }
 
 }  // namespace
-
-TEST_F(RenderTest, RenderModesSetTheirGlStateAndCheckMarks) {
-    // At start-up the menu was not known yet: no mark.
-    EXPECT_FALSE(Checked(IDM_WIREFRAME));
-    EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
-
-    for (int mode : {RENDER_NEAREST, RENDER_LINEAR}) {
-        SCOPED_TRACE(mode);
-        SetRenderMode(mode);
-        const GLint filter = mode == RENDER_NEAREST ? GL_NEAREST : GL_LINEAR;
-        EXPECT_EQ(Integer(GL_POLYGON_MODE), GL_FILL);
-        EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
-        EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
-        EXPECT_EQ(Integer(GL_CULL_FACE_MODE), GL_FRONT);
-        EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
-        EXPECT_EQ(Integer(GL_DEPTH_FUNC), GL_LEQUAL);
-        EXPECT_EQ(TextureParameter(GL_TEXTURE_MIN_FILTER), filter);
-        EXPECT_EQ(TextureParameter(GL_TEXTURE_MAG_FILTER), filter);
-        EXPECT_EQ(TextureParameter(GL_TEXTURE_WRAP_S), GL_REPEAT);
-        EXPECT_EQ(TextureParameter(GL_TEXTURE_WRAP_T), GL_REPEAT);
-        EXPECT_EQ(Checked(IDM_TEXTURED_NEAREST), mode == RENDER_NEAREST);
-        EXPECT_EQ(Checked(IDM_TEXTURED_LINEAR), mode == RENDER_LINEAR);
-        EXPECT_FALSE(Checked(IDM_WIREFRAME));
-    }
-
-    SetRenderMode(RENDER_WIREFRAME);
-    EXPECT_EQ(Integer(GL_POLYGON_MODE), GL_LINE);
-    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
-    EXPECT_FALSE(glIsEnabled(GL_CULL_FACE));
-    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));  // stays on once a textured mode set it
-    EXPECT_TRUE(Checked(IDM_WIREFRAME));
-    EXPECT_FALSE(Checked(IDM_TEXTURED_LINEAR));
-
-    SetRenderMode(2);  // not a mode: only the marks are cleared
-    EXPECT_FALSE(Checked(IDM_WIREFRAME));
-    EXPECT_EQ(Integer(GL_POLYGON_MODE), GL_LINE);
-}
 
 TEST_F(RenderTest, ProjectionIsThePerspectiveTimesTheLookAt) {
     viewer.eye = Vec3{30, 40, 50};

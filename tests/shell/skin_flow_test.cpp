@@ -1,6 +1,8 @@
 // Choosing a skin, and the skin path across models, gamma and mipmaps.
 #include <GL/gl.h>
 
+#include <map>
+
 #include "../fixtures/temp_files.h"
 #include "shell_test.h"
 
@@ -79,4 +81,40 @@ TEST_F(ShellTest, ASkinSurvivesANewModelAndIsReloadedByGammaAndMipmaps) {
          Command(IDM_MIPMAP), [] { EXPECT_TRUE(Checked(IDM_MIPMAP)); }, Close()});
     EXPECT_EQ(viewer.gamma, 1.0f);
     EXPECT_GT(redAtDefault, redAtOne);  // 1 / 0.7 brightens
+}
+
+// The Options menu as a user sees it after each drawing-mode command: the
+// chosen mode marked alone, mipmaps untouched, and the picture following:
+// wire-frame leaves the background showing between its lines, a textured
+// mode covers it, and the two filters draw the skin differently.
+TEST_F(ShellTest, EachDrawingModeCommandIsMarkedAloneAndDrawn) {
+    headless::AnswerFile(SamplePath("lantern.md2"));
+    headless::AnswerFile(SamplePath("lantern.pcx"));
+    const WORD modes[] = {IDM_WIREFRAME, IDM_TEXTURED_NEAREST, IDM_TEXTURED_LINEAR};
+    const WORD commands[] = {IDM_TEXTURED_LINEAR, IDM_WIREFRAME, IDM_TEXTURED_NEAREST, IDM_TEXTURED_NEAREST,
+                             IDM_WIREFRAME, IDM_TEXTURED_LINEAR};
+    std::map<WORD, std::vector<unsigned char>> pictures;
+    std::vector<Step> script = {Command(IDM_OPEN_MODEL), Command(IDM_CHOOSE_SKIN)};
+    for (WORD command : commands) {
+        script.push_back(Command(command));
+        script.push_back([&, command] {
+            SCOPED_TRACE(command);
+            for (WORD mode : modes) EXPECT_EQ(Checked(mode), mode == command) << mode;
+            EXPECT_TRUE(Checked(IDM_MIPMAP));
+            const headless::Picture shown = headless::ShownPicture(viewer.hWnd);
+            if (pictures.count(command)) {
+                EXPECT_EQ(shown.rgb, pictures[command]);  // the same mode draws alike
+            }
+            pictures[command] = shown.rgb;
+        });
+    }
+    script.push_back(Close());
+    Run(script);
+    const auto background = [](const std::vector<unsigned char>& rgb) {
+        size_t count = 0;
+        for (size_t i = 0; i + 2 < rgb.size(); i += 3) count += rgb[i] == rgb[0] && rgb[i + 1] == rgb[1] && rgb[i + 2] == rgb[2];
+        return count;
+    };
+    EXPECT_GT(background(pictures[IDM_WIREFRAME]), background(pictures[IDM_TEXTURED_NEAREST]));
+    EXPECT_NE(pictures[IDM_TEXTURED_NEAREST], pictures[IDM_TEXTURED_LINEAR]);
 }

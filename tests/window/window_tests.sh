@@ -26,25 +26,43 @@ wait_for() {  # wait_for DESCRIPTION COMMAND...
   echo "timed out waiting for $what"; return 1
 }
 
+# Lines of the layer log that start with $1.
+logged() { grep -c "^$1" "$VELMORIN_LAYER_LOG" || true; }
+wait_logged() {  # wait_logged PREFIX BEFORE [MORE]: until MORE (1) lines with PREFIX follow the BEFORE counted
+  wait_for "$1" bash -c "[ \$(grep -c '^$1' '$VELMORIN_LAYER_LOG') -ge $(($2 + ${3:-1})) ]"
+}
+
 window_named() { xdotool search --onlyvisible --name "^$1\$" | head -n 1; }
 window_gone() {  # window_gone TITLE: wait until no window of that title is shown
   wait_for "\"$1\" to close" bash -c "! xdotool search --onlyvisible --name '^$1\$'"
 }
 
-# Types a path into the GTK chooser titled $1: the clipboard, Ctrl+L, Ctrl+V, Return.
+# Types a path into the GTK chooser titled $1: the clipboard, Ctrl+L, Ctrl+V,
+# Return. The clipboard's owner notes each request it serves: Return waits
+# for the chooser's, so it follows the pasted text.
 choose_path() {
   wait_for "the chooser \"$1\"" window_named "$1"
-  local chooser; chooser="$(window_named "$1")"
-  printf '%s' "$2" | xclip -selection clipboard
-  xdotool windowfocus --sync "$chooser"; sleep 0.5
-  xdotool key ctrl+l; sleep 0.3
-  xdotool key ctrl+a; sleep 0.3
-  xdotool key ctrl+v; sleep 0.5
+  local chooser clipboard served; chooser="$(window_named "$1")"
+  printf '%s' "$2" | xclip -verbose -selection clipboard >"$work/clipboard.log" 2>&1 & clipboard=$!
+  wait_for "the clipboard" bash -c "[ \"\$(xclip -o -selection clipboard)\" = '$2' ]"
+  served="$(grep -c 'Waiting for selection request' "$work/clipboard.log")"
+  xdotool windowfocus --sync "$chooser" key ctrl+l ctrl+a ctrl+v
+  wait_for "the chooser's paste" bash -c "[ \$(grep -c 'Waiting for selection request' '$work/clipboard.log') -gt $served ]"
   xdotool key Return
+  kill "$clipboard" 2>/dev/null || true
   window_gone "$1"
 }
 
-key() { xdotool windowfocus --sync "$main" key "$@"; sleep 0.3; }
+key() {  # key COMBINATION: to the main window, until the layer has taken each of its keys
+  local before; before="$(logged 'input key down')"
+  xdotool windowfocus --sync "$main" key "$1"
+  wait_logged 'input key down' "$before" "$(echo "$1" | tr '+' '\n' | wc -l)"
+}
+open_menu() {  # open_menu COMBINATION: a menu key, until its menu's loop takes the keys that follow
+  local before; before="$(logged 'input menu open')"
+  key "$1"
+  wait_logged 'input menu open' "$before"
+}
 
 screenshot() {  # screenshot NAME: F12, a new file, and wait for it
   key F12
@@ -82,7 +100,8 @@ same_as_headless opened
 key n
 screenshot next
 same_as_headless next --frame 1
-xdotool mousemove --window "$main" $((5 * 23 + 11)) $((20 + 2 + 11)) click 1; sleep 0.5
+xdotool mousemove --window "$main" $((5 * 23 + 11)) $((20 + 2 + 11)) click 1
+wait_for "the last frame" grep -qx "status breathe04" "$VELMORIN_LAYER_LOG"
 screenshot last
 same_as_headless last --frame breathe04
 
@@ -101,10 +120,12 @@ key s
 # program again).
 for menu_key in alt+f alt+h F10 alt; do
   before="$(wc -l <"$VELMORIN_LAYER_LOG")"
-  key "$menu_key"
+  open_menu "$menu_key"
   wait_for "a menu pulled down by $menu_key" bash -c "tail -n +$((before + 1)) '$VELMORIN_LAYER_LOG' | grep -q '^menu '" ||
     fail "$menu_key pulled down no menu"
-  xdotool key Escape; sleep 0.3
+  before="$(logged 'input menu closed')"
+  xdotool key Escape
+  wait_logged 'input menu closed' "$before"
 done
 grep '^menu ' "$VELMORIN_LAYER_LOG" | tr '\n' ' ' | grep -q '^menu &File menu &Help menu &File menu &File $' ||
   fail "the menus pulled down: $(grep '^menu ' "$VELMORIN_LAYER_LOG" | tr '\n' ' ')"
@@ -122,17 +143,19 @@ check_fits() {  # check_fits CAPTION COUNT
   echo "$fits" | sed -E 's/.* ([0-9]+)x([0-9]+) in ([0-9]+)x([0-9]+) at .*/\1 \2 \3 \4/' |
     awk '$1 > $3 || $2 > $4 { bad = 1 } END { exit bad }' || fail "$1: a text overflows its room: $fits"
 }
-key F10; xdotool key Right Down Return
+open_menu F10; xdotool key Right Down Return
 wait_for "the Gamma dialog" window_named "Gamma Correction" || fail "the Gamma dialog did not open"
 check_fits "Gamma Correction" 4
 xdotool key Escape
 window_gone "Gamma Correction"
-key alt+h; xdotool key Return  # a menu opened by its mnemonic starts at its first item
+open_menu alt+h; xdotool key Return  # a menu opened by its mnemonic starts at its first item
 wait_for "the About box" grep -q '^shown dialog "Velmorin"' "$VELMORIN_LAYER_LOG" || fail "the About box did not open"
-sleep 0.5
+about_measured() { [ "$(dialog_fits Velmorin | grep -c '^fit ')" -ge 5 ]; }
+wait_for "the About box's texts measured" about_measured
 check_fits Velmorin 5
 # Its three lines, in a screenshot, are three separate rows of text pixels,
-# each inside its own text's rectangle.
+# each inside its own text's rectangle (taken again until drawn).
+about_lines_apart() {
 about="$(xdotool search --onlyvisible --name '^Velmorin$' | grep -vx "$main" | head -n 1)"
 import -window "$about" "$work/about.png"
 dialog_fits Velmorin | grep -v '"OK"' | tail -n 3 | sed -E 's/.* in ([0-9]+)x([0-9]+) at ([0-9]+),([0-9]+)$/\1 \2 \3 \4/' >"$work/about-lines"
@@ -143,7 +166,9 @@ convert "$work/about.png" -crop "${width}x$((bottom - top))+$left+$top" -colorsp
   awk -v top="$top" 'NR == FNR { lo[FNR] = $4 - top; hi[FNR] = $4 - top + $2; next }
     { inked = $2 > 0 } inked && !was { runs++; start = $1 } !inked && was { check(start, $1) } { was = inked; last = $1 }
     function check(a, b,   i, ok) { for (i = 1; i <= 3; i++) if (a >= lo[i] && b <= hi[i]) ok = 1; if (!ok) stray = 1 }
-    END { if (was) check(start, last + 1); exit !(runs == 3 && !stray) }' "$work/about-lines" - ||
+    END { if (was) check(start, last + 1); exit !(runs == 3 && !stray) }' "$work/about-lines" -
+}
+wait_for "the About box drawn" about_lines_apart ||
   fail "the About box's lines are not three separate rows inside their rectangles"
 xdotool key Return
 wait_for "the About box to close" bash -c "[ \$(xdotool search --onlyvisible --name '^Velmorin\$' | wc -l) = 1 ]"
@@ -151,20 +176,31 @@ wait_for "the About box to close" bash -c "[ \$(xdotool search --onlyvisible --n
 # An open menu does not stop playback: timers and paints go on under it, as
 # under Windows' menu loop. The File menu is pulled down with a click.
 key p
-xdotool mousemove --window "$main" 15 10 click 1; sleep 0.3
+before="$(logged 'input menu open')"
+xdotool mousemove --window "$main" 15 10 click 1
+wait_logged 'input menu open' "$before"
 before="$(wc -l <"$VELMORIN_LAYER_LOG")"
 wait_for "playback under the open File menu" bash -c \
   "[ \$(tail -n +$((before + 1)) '$VELMORIN_LAYER_LOG' | grep -c '^status ') -ge 3 ]" ||
   fail "playback stopped while the File menu was open"
-xdotool key Escape; sleep 0.3
+before="$(logged 'input menu closed')"
+xdotool key Escape
+wait_logged 'input menu closed' "$before"
 key s
 
 # The keypad plus zooms, a left-drag turns the model.
-xdotool windowfocus --sync "$main" key Left; sleep 0.3
+key Left
 key KP_Add
-xdotool mousemove --window "$main" 192 $((20 + 220)) mousedown 1; sleep 0.3
-xdotool mousemove --window "$main" 212 $((20 + 210)); sleep 0.3
-xdotool mouseup 1; sleep 0.3
+# Each step waits for the layer: the button taken, the move taken with the
+# button held (the program puts the cursor back), the release.
+before="$(logged 'input button')"
+xdotool mousemove --window "$main" 192 $((20 + 220)) mousedown 1
+wait_logged 'input button' "$before"
+placed="$(logged 'input cursor placed')"
+xdotool mousemove --window "$main" 212 $((20 + 210))
+wait_logged 'input cursor placed' "$placed"
+xdotool mouseup 1
+wait_logged 'input button' "$before" 2
 screenshot turned
 same_as_headless turned --zoom 1 --orbit 20,-10
 
@@ -185,15 +221,14 @@ grep -q "shown open \"Open PCX Skin\" .* in \"$(cd "$sample" && pwd -P)\"" "$VEL
 # the next time the chooser opens.
 background_chooser() {  # opens it and waits until it takes typing (the layer log's "shown colour")
   local before; before="$(grep -c '^shown colour' "$VELMORIN_LAYER_LOG" || true)"
-  key F10; xdotool key Right Down Down Return
+  open_menu F10; xdotool key Right Down Down Return
   wait_for "the colour chooser" bash -c "[ \$(grep -c '^shown colour' '$VELMORIN_LAYER_LOG') -gt $before ]" ||
     fail "the colour chooser did not open"
-  xdotool windowfocus --sync "$(window_named Color)"; sleep 0.3
+  xdotool windowfocus --sync "$(window_named Color)"
 }
 background_chooser
-xdotool type 40; xdotool key Tab; xdotool type 80; xdotool key Tab; xdotool type 160; sleep 0.3
-xdotool key alt+a; sleep 0.3
-xdotool key Return
+xdotool type 40; xdotool key Tab; xdotool type 80; xdotool key Tab; xdotool type 160
+xdotool key alt+a Return
 window_gone Color
 screenshot coloured
 corner="$(convert "$work/coloured.bmp" -format '%[pixel:p{0,0}]' info:)"
@@ -218,7 +253,9 @@ last_menubar | awk '{ for (i = 3; i <= NF; i += 2) { n++; split($i, r, ","); l[n
 xdotool windowsize --sync "$main" 384 461
 
 # Closing while playing ends the program with exit status 1.
-key p; sleep 0.5
+before="$(wc -l <"$VELMORIN_LAYER_LOG")"
+key p
+wait_for "playback" bash -c "tail -n +$((before + 1)) '$VELMORIN_LAYER_LOG' | grep -q '^status '"
 key alt+q
 status=0; wait "$pid" || status=$?
 [ "$status" = 1 ] || fail "the exit status after closing during playback: $status"

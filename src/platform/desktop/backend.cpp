@@ -124,6 +124,12 @@ void LogMenu(const char* label) {
     std::fflush(LayerLog());
 }
 
+void LogInput(const char* what) {
+    if (!LayerLog()) return;
+    std::fprintf(LayerLog(), "input %s\n", what);
+    std::fflush(LayerLog());
+}
+
 void LogMenuBar(HWND window, const std::vector<RECT>& items) {
     static std::map<HWND, std::string> last;
     if (!LayerLog()) return;

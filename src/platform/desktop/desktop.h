@@ -33,6 +33,7 @@ DesktopWindow* DesktopOf(HWND window);  // made on first use
 FILE* LayerLog();                       // where the layer notes what it shows, or null
 void LogShown(const Modal& modal);      // for the window tests, when asked for
 void LogMenu(const char* label);        // a menu pulled down by a menu key, likewise
+void LogInput(const char* what);        // input taken and menu loops, for the tests' waits
 void LogMenuBar(HWND window, const std::vector<RECT>& items);  // the bar's layout, when it changes
 
 // frames.cpp: main windows, their menu, GL surface, toolbar and status bar.

@@ -41,6 +41,7 @@ int HandleMouse(HWND window, int event, int x, int y) {
     case FL_RELEASE:
         ReportMouse(window, x, y);
         InputMouseButton(ButtonOf(Fl::event_button()), event == FL_PUSH);
+        LogInput(event == FL_PUSH ? "button down" : "button up");
         return 1;
     default:
         return 0;
@@ -211,17 +212,30 @@ public:
     MenuBar(int x, int y, int w, int h) : Fl_Menu_Bar(x, y, w, h) {}
     int handle(int event) override {
         Fl::add_timeout(0.01, PumpCoreMessages);
+        if (event == FL_PUSH) Fl::add_timeout(0, NoteMenuLoop);  // a click runs FLTK's menu loop inside
         const int handled = Fl_Menu_Bar::handle(event);
         Fl::remove_timeout(PumpCoreMessages);
+        if (event == FL_PUSH) EndMenuLoop();
         return handled;
     }
     // Pulls down the top-level item `start` as a click on it would.
     void PullDown(const Fl_Menu_Item* start, bool selectFirstItem) {
         Fl::add_timeout(0.01, PumpCoreMessages);
+        Fl::add_timeout(0, NoteMenuLoop);
         if (selectFirstItem) Fl::add_timeout(0, PressDown);
         const Fl_Menu_Item* chosen = menu()->pulldown(x(), y(), w(), h(), start, this, nullptr, 1);
         Fl::remove_timeout(PumpCoreMessages);
+        EndMenuLoop();
         picked(chosen);
+    }
+
+private:
+    // For the window tests: the menu loop runs (its window shown, keys
+    // grabbed) once its first wait fires the note, and has ended.
+    static void NoteMenuLoop(void*) { LogInput("menu open"); }
+    static void EndMenuLoop() {
+        Fl::remove_timeout(NoteMenuLoop);
+        LogInput("menu closed");
     }
 };
 
@@ -390,6 +404,7 @@ void ReportMouse(HWND window, int clientX, int clientY) {
 }
 
 void ReportKey(int event, int key) {
+    if (event == FL_KEYBOARD) LogInput("key down");
     const int virtualKey = VirtualKeyOf(key);
     if (!virtualKey) return;
     const int state = Fl::event_state();
@@ -410,6 +425,7 @@ void WarpPointer(int screenX, int screenY) {
     const int rootY = frame->y_root() + MenuBarHeightOf(window) + (screenY - client.y);
     XWarpPointer(fl_display, None, RootWindow(fl_display, fl_screen), 0, 0, 0, 0, rootX, rootY);
     XFlush(fl_display);
+    LogInput("cursor placed");
 }
 
 void SetFramesActive(bool active) {
