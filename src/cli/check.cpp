@@ -2,13 +2,14 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <map>
 
+#include "formats/file_bytes.h"
+#include "formats/little_endian.h"
 #include "formats/md2.h"
 #include "formats/pcx.h"
 
@@ -18,6 +19,18 @@ const int kNumNormals = 162;  // Quake 2's table of vertex normals
 
 std::string At(int64_t offset) { return "offset " + std::to_string(offset); }
 std::string Field(Md2Field field) { return At(4 * int64_t(field)); }
+
+// A model file read whole, with its header's fields.
+struct Md2File {
+    std::string path;
+    std::vector<unsigned char> bytes;
+    int32_t header[kMd2FieldCount];
+};
+
+bool InFile(const Md2File& file, int64_t offset, int64_t size) {
+    return offset >= 0 && size >= 0 && offset <= int64_t(file.bytes.size()) &&
+           size <= int64_t(file.bytes.size()) - offset;
+}
 
 struct Report {
     std::vector<Finding> findings;
@@ -32,16 +45,16 @@ void CheckHeader(const Md2File& f, Report& r) {
     const struct {
         Md2Field field;
         int32_t limit;
-    } limits[] = {{kNumTriangles, kMd2MaxTriangles}, {kNumSkins, kMd2MaxSkins}};
+    } limits[] = {{kMd2NumTriangles, kMd2MaxTriangles}, {kMd2NumSkins, kMd2MaxSkins}};
     for (const auto& l : limits)
         if (h[l.field] > l.limit)
             r.Warn(Field(l.field), std::string(kMd2FieldNames[l.field]) + " " + std::to_string(h[l.field]) +
                                        " is above Quake 2's limit of " + std::to_string(l.limit) +
                                        " (unused by the viewer; other readers may refuse the file)");
-    const int64_t needed = 40 + 4 * int64_t(h[kNumVertices]);
-    if (h[kNumVertices] >= 0 && h[kFrameSize] > needed)
-        r.Warn(Field(kFrameSize), "frame size " + std::to_string(h[kFrameSize]) + " is not 40 + 4 x vertices (" +
-                                      std::to_string(needed) + ")");
+    const int64_t needed = kMd2FrameHeadSize + kMd2VertexSize * int64_t(h[kMd2NumVertices]);
+    if (h[kMd2NumVertices] >= 0 && h[kMd2FrameSize] > needed)
+        r.Warn(Field(kMd2FrameSize), "frame size " + std::to_string(h[kMd2FrameSize]) +
+                                         " is not 40 + 4 x vertices (" + std::to_string(needed) + ")");
 }
 
 float FloatOf(int32_t word) {
@@ -53,7 +66,7 @@ float FloatOf(int32_t word) {
 // The parsed command list, walked as drawing walks it, for what drawing tolerates.
 void CheckCommands(const Md2File& f, const Md2Model& model, Report& r,
                    std::vector<std::array<int32_t, 3>>* triangles) {
-    const int64_t base = f.header[kOffsetGlCommands];
+    const int64_t base = f.header[kMd2OffsetGlCommands];
     bool outside = false;
     int32_t cursor = 0;
     Md2Command command;
@@ -88,57 +101,61 @@ std::array<int32_t, 3> Canonical(std::array<int32_t, 3> t) {
 }
 
 void CheckTriangleTable(const Md2File& f, Report& r, std::vector<std::array<int32_t, 3>> fromCommands) {
-    const int64_t at = f.header[kOffsetTriangles], count = f.header[kNumTriangles];
+    const int64_t at = f.header[kMd2OffsetTriangles], count = f.header[kMd2NumTriangles];
     if (count <= 0) return;
-    if (!InFile(f, at, 12 * count)) {
+    if (!InFile(f, at, kMd2TriangleSize * count)) {
         r.Warn(At(at), "the triangle table runs past the end of the file");
         return;
     }
     std::vector<std::array<int32_t, 3>> table;
     for (int64_t i = 0; i < count; i++) {
-        const unsigned char* b = &f.bytes[size_t(at + 12 * i)];
-        table.push_back({int16_t(b[0] | b[1] << 8), int16_t(b[2] | b[3] << 8), int16_t(b[4] | b[5] << 8)});
+        const unsigned char* b = &f.bytes[size_t(at + kMd2TriangleSize * i)];
+        table.push_back({int16_t(ReadLe16(b)), int16_t(ReadLe16(b + 2)), int16_t(ReadLe16(b + 4))});
     }
     for (auto* list : {&table, &fromCommands}) {
         for (auto& t : *list) t = Canonical(t);
         std::sort(list->begin(), list->end());
     }
     if (table != fromCommands)
-        r.Warn(At(f.header[kOffsetGlCommands]), "the GL commands draw " + std::to_string(fromCommands.size()) +
+        r.Warn(At(f.header[kMd2OffsetGlCommands]), "the GL commands draw " + std::to_string(fromCommands.size()) +
                                                    " triangles that are not the triangle table's " +
                                                    std::to_string(table.size()));
 }
 
 void CheckFrames(const Md2File& f, Report& r) {
-    for (int32_t frame = 0; frame < f.header[kNumFrames]; frame++) {
-        const int64_t at = int64_t(f.header[kOffsetFrames]) + int64_t(frame) * f.header[kFrameSize];
+    for (int32_t frame = 0; frame < f.header[kMd2NumFrames]; frame++) {
+        const int64_t at = Md2FrameOffset(f.header, frame);
         const std::string where = "frame " + std::to_string(frame) + " (" + At(at) + ")";
-        const unsigned char* name = &f.bytes[size_t(at + 24)];
-        const unsigned char* end = static_cast<const unsigned char*>(std::memchr(name, 0, 16));
+        const std::string unusable = NonFiniteFrameText(&f.bytes[size_t(at)]);
+        if (!unusable.empty()) r.Error(where, unusable);
+        const unsigned char* name = &f.bytes[size_t(at + kMd2FrameNameAt)];
+        const unsigned char* end = static_cast<const unsigned char*>(std::memchr(name, 0, kMd2FrameNameSize));
         if (!end) r.Warn(where, "its name fills all 16 bytes with no terminator");
-        else if (std::any_of(end, name + 16, [](unsigned char c) { return c != 0; }))
+        else if (std::any_of(end, name + kMd2FrameNameSize, [](unsigned char c) { return c != 0; }))
             r.Warn(where, "its name has bytes after the terminator");
-        for (int32_t k = 0; k < f.header[kNumVertices]; k++)
-            if (f.bytes[size_t(at + 40 + 4 * k + 3)] >= kNumNormals) {
-                r.Warn(where, "vertex " + std::to_string(k) + " has normal index " +
-                                  std::to_string(f.bytes[size_t(at + 40 + 4 * k + 3)]) + ", beyond the 162 normals");
+        for (int32_t k = 0; k < f.header[kMd2NumVertices]; k++) {
+            const unsigned char normal = f.bytes[size_t(at + kMd2FrameHeadSize + kMd2VertexSize * k + 3)];
+            if (normal >= kNumNormals) {
+                r.Warn(where, "vertex " + std::to_string(k) + " has normal index " + std::to_string(normal) +
+                                  ", beyond the 162 normals");
                 break;
             }
+        }
     }
 }
 
 void CheckSkinNames(const Md2File& f, Report& r) {
-    const int64_t at = f.header[kOffsetSkins], count = f.header[kNumSkins];
+    const int64_t at = f.header[kMd2OffsetSkins], count = f.header[kMd2NumSkins];
     if (count <= 0) return;
-    if (!InFile(f, at, 64 * count)) {
+    if (!InFile(f, at, kMd2SkinNameSize * count)) {
         r.Warn(At(at), "the skin names run past the end of the file");
         return;
     }
     const std::filesystem::path folder = std::filesystem::path(f.path).parent_path();
     for (int64_t i = 0; i < count; i++) {
-        const char* name = reinterpret_cast<const char*>(&f.bytes[size_t(at + 64 * i)]);
-        const std::string where = "skin " + std::to_string(i) + " (" + At(at + 64 * i) + ")";
-        if (!std::memchr(name, 0, 64)) {
+        const char* name = reinterpret_cast<const char*>(&f.bytes[size_t(at + kMd2SkinNameSize * i)]);
+        const std::string where = "skin " + std::to_string(i) + " (" + At(at + kMd2SkinNameSize * i) + ")";
+        if (!std::memchr(name, 0, kMd2SkinNameSize)) {
             r.Warn(where, "its name has no terminator");
             continue;
         }
@@ -155,8 +172,33 @@ std::string RefusalMessage(int64_t offset, const char* text) {
     return "refused: " + At(offset) + ": " + text;
 }
 
-std::vector<Finding> CheckModel(const Md2File& f) {
+bool ReadBytes(const std::string& path, std::vector<unsigned char>* bytes) {
+    size_t length = 0;
+    unsigned char* read = ReadFileBytes(path.c_str(), &length);
+    if (!read) return false;
+    bytes->assign(read, read + length);
+    std::free(read);
+    return true;
+}
+
+std::string NonFiniteFrameText(const unsigned char* frame) {
+    float head[6];  // scale, then translate
+    std::memcpy(head, frame, sizeof head);
+    for (int i = 0; i < 6; i++)
+        if (!std::isfinite(head[i]))
+            return std::string("its ") + (i < 3 ? "scale" : "translate") + " is not a finite number";
+    return "";
+}
+
+std::vector<Finding> CheckModel(const std::string& path) {
     Report r;
+    Md2File f;
+    f.path = path;
+    if (!ReadBytes(path, &f.bytes)) {
+        r.Error(At(0), Md2RefusalText(kMd2Unreadable));
+        return r.findings;
+    }
+    ReadMd2Header(f.bytes.data(), f.bytes.size(), f.header);
     CheckHeader(f, r);
     Md2Model model{};
     const Md2Verdict verdict = ParseMD2(f.bytes.data(), f.bytes.size(), &model);
@@ -175,9 +217,8 @@ std::vector<Finding> CheckModel(const Md2File& f) {
 
 std::vector<Finding> CheckSkin(const std::string& path) {
     Report r;
-    std::ifstream in(path, std::ios::binary);
-    const std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (!in.is_open()) {
+    std::vector<unsigned char> bytes;
+    if (!ReadBytes(path, &bytes)) {
         r.Error(path, PcxRefusalText(kPcxUnreadable));
         return r.findings;
     }
@@ -188,7 +229,7 @@ std::vector<Finding> CheckSkin(const std::string& path) {
         return r.findings;
     }
     std::free(image.pixels);
-    const int width = (bytes[8] | bytes[9] << 8) + 1, bytesPerLine = bytes[66] | bytes[67] << 8;
+    const int width = ReadLe16(&bytes[8]) + 1, bytesPerLine = ReadLe16(&bytes[66]);
     if (bytesPerLine > width)
         r.Warn(path, "scan lines of " + std::to_string(bytesPerLine) + " bytes for a width of " +
                          std::to_string(width) + ": the viewer decodes it skewed");

@@ -7,15 +7,19 @@
 #include <string>
 #include <vector>
 
-#include "md2_file.h"
-
 struct Finding {
     bool error;
     std::string where;  // "offset 36", "frame 3", "command 2", ...
     std::string text;
 };
 
-std::vector<Finding> CheckModel(const Md2File& file);
+// Reads the model file whole and checks it; `path` also places the skins it names.
+std::vector<Finding> CheckModel(const std::string& path);
+// The whole file; false when it cannot be read.
+bool ReadBytes(const std::string& path, std::vector<unsigned char>* bytes);
+// Why a frame (its bytes from its start) cannot be drawn or exported
+// faithfully: its scale or translate is infinite or not a number; "" if fine.
+std::string NonFiniteFrameText(const unsigned char* frame);
 // A parser's refusal as velmorin-cli words it: "refused: offset N: TEXT".
 std::string RefusalMessage(int64_t offset, const char* text);
 std::vector<Finding> CheckSkin(const std::string& path);

@@ -12,9 +12,12 @@
 
 #include "animations.h"
 #include "check.h"
+#include "formats/little_endian.h"
 #include "formats/md2.h"
 #include "formats/pcx.h"
 #include "gltf_mesh.h"
+#include "json_text.h"
+#include "output_files.h"
 #include "png_file.h"
 #include "render/skin_pixels.h"
 
@@ -71,17 +74,16 @@ std::vector<float> Minus(const std::vector<float>& a, const std::vector<float>& 
 }
 
 // The mesh: frame 0 as the base, each other frame as a target of differences.
+// Texture coordinates always go with it, so a skin can be put on later.
 void AddMesh(Document& doc, const Md2Model& model, const GltfGeometry& geometry,
-             const std::vector<std::string>& names, bool textured) {
+             const std::vector<std::string>& names) {
     const std::vector<float> basePositions = FramePositions(model, 0, geometry);
     const std::vector<float> baseNormals = SmoothNormals(basePositions, geometry);
     json attributes = {{"POSITION", doc.Floats(basePositions, 3, "VEC3", kArrayBuffer, true)},
                        {"NORMAL", doc.Floats(baseNormals, 3, "VEC3", kArrayBuffer, false)}};
-    if (textured) {
-        std::vector<float> uvs;
-        for (const GltfVertex& v : geometry.vertices) uvs.insert(uvs.end(), {v.s, v.t});
-        attributes["TEXCOORD_0"] = doc.Floats(uvs, 2, "VEC2", kArrayBuffer, false);
-    }
+    std::vector<float> uvs;
+    for (const GltfVertex& v : geometry.vertices) uvs.insert(uvs.end(), {v.s, v.t});
+    attributes["TEXCOORD_0"] = doc.Floats(uvs, 2, "VEC2", kArrayBuffer, false);
     const int indices = doc.View(geometry.indices.data(), geometry.indices.size() * 4, kElementArrayBuffer);
     doc.gltf["accessors"].push_back({{"bufferView", indices},
                                      {"componentType", kUnsignedInt},
@@ -162,7 +164,8 @@ std::string UriOf(const std::string& name) {
 }
 
 void Put32(std::vector<unsigned char>& out, uint32_t value) {
-    for (int shift = 0; shift < 32; shift += 8) out.push_back(uint8_t(value >> shift));
+    out.resize(out.size() + 4);
+    WriteLe32(&out[out.size() - 4], value);
 }
 
 std::vector<unsigned char> Glb(const std::string& text, const std::vector<unsigned char>& bin) {
@@ -183,13 +186,6 @@ std::vector<unsigned char> Glb(const std::string& text, const std::vector<unsign
     return out;
 }
 
-bool WriteAll(const std::string& path, const void* bytes, size_t size) {
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file) return false;
-    const bool written = std::fwrite(bytes, 1, size, file) == size;
-    return std::fclose(file) == 0 && written;
-}
-
 // The decoded skin, brightened as the viewer would, as PNG bytes.
 std::string SkinPng(const ExportRequest& r, std::vector<unsigned char>* png) {
     RgbImage image{};
@@ -206,14 +202,32 @@ std::string SkinPng(const ExportRequest& r, std::vector<unsigned char>* png) {
     return png->empty() ? "cannot encode the skin as PNG" : "";
 }
 
+// A frame whose scale or translate is not finite has no place in glTF
+// (its bounds would be null): the model is refused with the frame's reason.
+std::string NonFiniteFrames(const Md2Model& model) {
+    for (int32_t frame = 0; frame < model.numFrames; frame++) {
+        const std::string reason = NonFiniteFrameText(Md2FrameData(model, frame));
+        if (!reason.empty()) return "refused: frame " + std::to_string(frame) + ": " + reason;
+    }
+    return "";
+}
+
 }  // namespace
+
+std::vector<std::string> ExportOutputs(const std::string& output) {
+    const std::filesystem::path out(output);
+    if (out.extension() == ".glb") return {output};
+    const std::filesystem::path folder = out.parent_path(), stem = out.stem();
+    return {output, (folder / stem).string() + ".bin", (folder / stem).string() + ".png"};
+}
 
 std::string ExportModel(const ExportRequest& r) {
     Md2Model model{};
     const Md2Verdict verdict = ReadMD2(r.model.c_str(), &model);
     if (verdict.refusal != kMd2Accepted) return RefusalMessage(verdict.offset, Md2RefusalText(verdict.refusal));
     std::vector<unsigned char> png;
-    std::string problem = r.skin.empty() ? "" : SkinPng(r, &png);
+    std::string problem = NonFiniteFrames(model);
+    if (problem.empty() && !r.skin.empty()) problem = SkinPng(r, &png);
     if (!problem.empty()) {
         ReleaseModel(&model);
         return problem;
@@ -229,31 +243,25 @@ std::string ExportModel(const ExportRequest& r) {
     doc.gltf["nodes"] = json::array({{{"name", stem}, {"mesh", 0}}});
     const std::vector<std::string> names = FrameNames(model);
     const GltfGeometry geometry = BuildGeometry(model);
-    AddMesh(doc, model, geometry, names, !png.empty());
+    AddMesh(doc, model, geometry, names);
     AddAnimations(doc, model, names);
     AddMaterial(doc, png, binary ? "" : UriOf(stem + ".png"));
     ReleaseModel(&model);
     if (geometry.indices.empty()) return "the model's GL commands draw no triangles";
 
     json buffer = {{"byteLength", doc.bin.size()}};
-    const std::filesystem::path binPath = out.parent_path() / (stem + ".bin"), pngPath = out.parent_path() / (stem + ".png");
     if (!binary) buffer["uri"] = UriOf(stem + ".bin");
     doc.gltf["buffers"] = json::array({buffer});
-    const std::string text = doc.gltf.dump();
-    bool written;
+    const std::string text = JsonText(doc.gltf);
+    StagedOutputs staged;
     if (binary) {
         const std::vector<unsigned char> glb = Glb(text, doc.bin);
-        written = WriteAll(r.output, glb.data(), glb.size());
+        problem = StageBytes(&staged, r.output, glb.data(), glb.size());
     } else {
-        written = WriteAll(r.output, text.data(), text.size()) && WriteAll(binPath.string(), doc.bin.data(), doc.bin.size()) &&
-                  (png.empty() || WriteAll(pngPath.string(), png.data(), png.size()));
+        const std::vector<std::string> paths = ExportOutputs(r.output);
+        problem = StageBytes(&staged, paths[0], text.data(), text.size());
+        if (problem.empty()) problem = StageBytes(&staged, paths[1], doc.bin.data(), doc.bin.size());
+        if (problem.empty() && !png.empty()) problem = StageBytes(&staged, paths[2], png.data(), png.size());
     }
-    if (written) return "";
-    std::error_code ignored;  // nothing half-written stays
-    std::filesystem::remove(r.output, ignored);
-    if (!binary) {
-        std::filesystem::remove(binPath, ignored);
-        std::filesystem::remove(pngPath, ignored);
-    }
-    return "cannot write " + r.output;
+    return problem.empty() ? CommitOutputs(&staged) : problem;
 }

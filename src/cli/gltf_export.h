@@ -7,6 +7,7 @@
 // texture sampled nearest.
 
 #include <string>
+#include <vector>
 
 struct ExportRequest {
     std::string model, skin, output;
@@ -14,5 +15,10 @@ struct ExportRequest {
     float gamma = 1;
 };
 
-// Returns an empty string when written, else why not (nothing is left behind).
+// Returns an empty string when written, else why not: then no file is
+// written and none that was there before is touched.
 std::string ExportModel(const ExportRequest& request);
+
+// The files an export to `output` writes: the .glb, or the .gltf with its
+// .bin and .png (the .png only with a skin).
+std::vector<std::string> ExportOutputs(const std::string& output);

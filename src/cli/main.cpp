@@ -4,8 +4,8 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -18,7 +18,9 @@
 #include "check.h"
 #include "formats/md2.h"
 #include "gltf_export.h"
-#include "md2_file.h"
+#include "json_text.h"
+#include "numbers.h"
+#include "output_files.h"
 #include "render.h"
 #include "shell/shell.h"
 
@@ -30,6 +32,9 @@ namespace {
 const int kLargestSide = 8192;
 const int kLargestDrag = 100000;
 const int kMostZoomSteps = 1000;
+// Gammas that leave a skin visible: at 0.1 every byte from 26 up is white,
+// at 10 none is brighter than 25.
+const double kLeastGamma = 0.1, kMostGamma = 10;
 
 const char kCliVersion[] = "velmorin-cli " VELMORIN_VERSION;  // the project's version, from CMake
 
@@ -74,16 +79,15 @@ int Usage(const std::string& why) {
     return 2;
 }
 
-// JSON text of a document; bytes of a file's names that are not UTF-8 become U+FFFD.
-void PrintJson(const nlohmann::ordered_json& document) {
-    std::printf("%s\n", document.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace).c_str());
-}
+void PrintJson(const nlohmann::ordered_json& document) { std::printf("%s\n", JsonText(document).c_str()); }
 
 int Info(const std::string& path, bool json) {
-    Md2File file;
+    std::vector<unsigned char> bytes;
+    int32_t header[kMd2FieldCount];
     Md2Model model{};
     Md2Verdict verdict = {kMd2Unreadable, 0};
-    if (ReadMd2File(path, &file)) verdict = ParseMD2(file.bytes.data(), file.bytes.size(), &model);
+    if (ReadBytes(path, &bytes)) verdict = ParseMD2(bytes.data(), bytes.size(), &model);
+    ReadMd2Header(bytes.data(), bytes.size(), header);
     if (verdict.refusal != kMd2Accepted) {
         std::fprintf(stderr, "velmorin-cli: %s: %s\n", path.c_str(),
                      RefusalMessage(verdict.offset, Md2RefusalText(verdict.refusal)).c_str());
@@ -97,11 +101,11 @@ int Info(const std::string& path, bool json) {
     const struct {
         Md2Field field;
         int32_t limit;
-    } limits[] = {{kNumVertices, kMd2MaxVertices}, {kNumFrames, kMd2MaxFrames}, {kNumTriangles, kMd2MaxTriangles},
-                  {kNumSkins, kMd2MaxSkins}};
+    } limits[] = {{kMd2NumVertices, kMd2MaxVertices}, {kMd2NumFrames, kMd2MaxFrames},
+                  {kMd2NumTriangles, kMd2MaxTriangles}, {kMd2NumSkins, kMd2MaxSkins}};
     if (json) {
         nlohmann::ordered_json document = {{"file", path}};
-        for (int i = 0; i < 17; i++) document["header"][kMd2FieldNames[i]] = file.header[i];
+        for (int i = 0; i < kMd2FieldCount; i++) document["header"][kMd2FieldNames[i]] = header[i];
         for (const auto& l : limits) document["limits"][kMd2FieldNames[l.field]] = l.limit;
         document["frames"] = names;
         document["standardLayout"] = layout;
@@ -113,10 +117,10 @@ int Info(const std::string& path, bool json) {
         return 0;
     }
     std::printf("%s\n", path.c_str());
-    for (int i = 0; i < 17; i++) std::printf("  %-17s %d\n", kMd2FieldNames[i], file.header[i]);
+    for (int i = 0; i < kMd2FieldCount; i++) std::printf("  %-17s %d\n", kMd2FieldNames[i], header[i]);
     std::printf("limits\n");
     for (const auto& l : limits)
-        std::printf("  %-17s %d of %d\n", kMd2FieldNames[l.field], file.header[l.field], l.limit);
+        std::printf("  %-17s %d of %d\n", kMd2FieldNames[l.field], header[l.field], l.limit);
     std::printf("frames\n");
     for (size_t f = 0; f < names.size(); f++) std::printf("  %3zu %s\n", f, names[f].c_str());
     std::printf("animations (%zu from names%s)\n", fromNames.size(),
@@ -127,10 +131,7 @@ int Info(const std::string& path, bool json) {
 }
 
 int Check(const std::string& model, const std::string& skin, bool json) {
-    Md2File file;
-    std::vector<Finding> findings;
-    if (!ReadMd2File(model, &file)) findings.push_back({true, "offset 0", Md2RefusalText(kMd2Unreadable)});
-    else findings = CheckModel(file);
+    std::vector<Finding> findings = CheckModel(model);
     if (!skin.empty())
         for (const Finding& f : CheckSkin(skin)) findings.push_back(f);
     bool errors = false;
@@ -147,21 +148,11 @@ int Check(const std::string& model, const std::string& skin, bool json) {
     return errors ? 1 : 0;
 }
 
-// The whole text as a decimal integer within [low, high].
-bool ParseInt(const char* text, int low, int high, int* value) {
-    char* end = nullptr;
-    errno = 0;
-    const long v = std::strtol(text, &end, 10);
-    if (!*text || *end || errno == ERANGE || v < low || v > high) return false;
-    *value = int(v);
-    return true;
-}
-
 // Two integers within [low, high] joined by `separator`, as in 384x395 or 30,-15.
 bool ParsePair(const std::string& text, char separator, int low, int high, int* x, int* y) {
     const size_t at = text.find(separator);
-    return at != std::string::npos && ParseInt(text.substr(0, at).c_str(), low, high, x) &&
-           ParseInt(text.substr(at + 1).c_str(), low, high, y);
+    return at != std::string::npos && ParseInt(text.substr(0, at), low, high, x) &&
+           ParseInt(text.substr(at + 1), low, high, y);
 }
 
 bool IsHexColour(const std::string& text) {
@@ -183,10 +174,9 @@ std::string SplitArguments(const std::vector<std::string>& args, std::vector<std
     return "";
 }
 
-bool IsFiniteDecimal(const std::string& text) {
-    char* end = nullptr;
-    const double value = std::strtod(text.c_str(), &end);
-    return !text.empty() && !*end && std::isfinite(value);
+std::string GammaProblem(const std::string& text, double* gamma) {
+    if (ParseDecimal(text, kLeastGamma, kMostGamma, gamma)) return "";
+    return "bad --gamma " + text + ": a decimal number from 0.1 to 10";
 }
 
 // With several models, or an output ending in /, the output names a folder.
@@ -194,16 +184,72 @@ bool NamesFolder(const std::vector<std::string>& models, const std::string& outp
     return models.size() > 1 || output.back() == '/';
 }
 
-// Makes each model's file with `make`: `output` itself, or MODEL + `extension`
-// in the folder it names. Reports each failure; returns the exit status.
-int ForEachModel(const std::vector<std::string>& models, const std::string& output, const char* extension,
-                 const std::function<std::string(const std::string& model, const std::string& out)>& make) {
-    int status = 0;
+// Each model's output name in a folder: its stem, and where stems clash,
+// the names of its folders before it, as few as tell the models apart
+// (a/tris.md2, b/tris.md2: a_tris, b_tris). Empty, with the problem, when
+// two cannot be told apart (one file given twice).
+std::vector<std::string> OutputStems(const std::vector<std::string>& models, std::string* problem) {
+    std::vector<std::vector<std::string>> parts;  // the stem, then its folders outwards
     for (const std::string& model : models) {
-        const std::string out = NamesFolder(models, output)
-                                    ? (std::filesystem::path(output) / std::filesystem::path(model).stem()).string() + extension
-                                    : output;
-        const std::string problem = make(model, out);
+        const std::filesystem::path path = std::filesystem::absolute(model).lexically_normal();
+        std::vector<std::string> named = {path.stem().string()};
+        for (std::filesystem::path folder = path.parent_path(); folder.has_relative_path(); folder = folder.parent_path())
+            named.push_back(folder.filename().string());
+        parts.push_back(named);
+    }
+    std::vector<size_t> used(models.size(), 1);
+    for (;;) {
+        std::vector<std::string> stems;
+        for (size_t m = 0; m < models.size(); m++) {
+            std::string stem;
+            for (size_t k = used[m]; k-- > 0;) stem += parts[m][k] + (k ? "_" : "");
+            stems.push_back(stem);
+        }
+        std::vector<bool> clashes(models.size(), false);
+        for (size_t a = 0; a < models.size(); a++)
+            for (size_t b = a + 1; b < models.size(); b++)
+                if (stems[a] == stems[b]) {
+                    if (used[a] == parts[a].size() || used[b] == parts[b].size()) {
+                        *problem = models[a] + " and " + models[b] + " would be written to one file";
+                        return {};
+                    }
+                    clashes[a] = clashes[b] = true;
+                }
+        if (std::none_of(clashes.begin(), clashes.end(), [](bool c) { return c; })) return stems;
+        for (size_t m = 0; m < models.size(); m++) used[m] += clashes[m];
+    }
+}
+
+// Makes each model's files with `make`: `output` itself, or in the folder it
+// names, each named by OutputStems + `extension`. Every file a run would
+// write (`filesOf` an output) is checked before any is: a usage problem is
+// exit 2, a file that cannot be written exit 1, and nothing is written.
+// Then reports each model's failure; returns the exit status.
+int ForEachModel(const std::vector<std::string>& models, const std::string& output, const char* extension,
+                 const std::function<std::vector<std::string>(const std::string& out)>& filesOf,
+                 const std::function<std::string(const std::string& model, const std::string& out)>& make) {
+    std::vector<std::string> outs = {output};
+    if (NamesFolder(models, output)) {
+        std::error_code error;
+        if (!std::filesystem::is_directory(output, error))
+            return Usage(models.size() > 1 && output.back() != '/' ? "several models need -o FOLDER/, not " + output
+                                                                   : "-o " + output + ": no such folder");
+        std::string clash;
+        const std::vector<std::string> stems = OutputStems(models, &clash);
+        if (stems.empty()) return Usage(clash);
+        outs.clear();
+        for (const std::string& stem : stems) outs.push_back((std::filesystem::path(output) / stem).string() + extension);
+    }
+    int status = 0;
+    for (const std::string& out : outs)
+        for (const std::string& file : filesOf(out)) {
+            const std::string refusal = OutputRefusal(file);
+            if (!refusal.empty()) std::fprintf(stderr, "velmorin-cli: %s\n", refusal.c_str()), status = 1;
+        }
+    if (status) return status;
+    for (size_t m = 0; m < models.size(); m++) {
+        const std::string& model = models[m];
+        const std::string problem = make(model, outs[m]);
         if (!problem.empty()) {
             std::fprintf(stderr, "velmorin-cli: %s: %s\n", model.c_str(), problem.c_str());
             status = 1;
@@ -227,7 +273,7 @@ int Render(const std::vector<std::string>& args) {
         else if (a == "--frame") request.frame = value;
         else if (a == "--animation") request.animation = value;
         else if (a == "--sheet") {
-            if (!ParseInt(value.c_str(), 1, kMd2MaxFrames, &request.sheetColumns))
+            if (!ParseInt(value, 1, kMd2MaxFrames, &request.sheetColumns))
                 return Usage(bad + "columns from 1 to " + std::to_string(kMd2MaxFrames));
         } else if (a == "--mode") {
             request.mode = value;
@@ -241,14 +287,15 @@ int Render(const std::vector<std::string>& args) {
                 return Usage(bad + "DX,DY, each from -" + std::to_string(kLargestDrag) + " to " + std::to_string(kLargestDrag));
             request.orbitX = x, request.orbitY = y;
         } else if (a == "--zoom") {
-            if (!ParseInt(value.c_str(), -kMostZoomSteps, kMostZoomSteps, &request.zoom))
+            if (!ParseInt(value, -kMostZoomSteps, kMostZoomSteps, &request.zoom))
                 return Usage(bad + "steps from -" + std::to_string(kMostZoomSteps) + " to " + std::to_string(kMostZoomSteps));
         } else if (a == "--pan") {
-            if (!ParseInt(value.c_str(), -kLargestDrag, kLargestDrag, &request.pan))
+            if (!ParseInt(value, -kLargestDrag, kLargestDrag, &request.pan))
                 return Usage(bad + "pixels from -" + std::to_string(kLargestDrag) + " to " + std::to_string(kLargestDrag));
         } else if (a == "--gamma") {
-            if (!IsFiniteDecimal(value)) return Usage(bad + "a finite decimal number");
-            request.gamma = value;
+            double gamma = 0;
+            if (!GammaProblem(value, &gamma).empty()) return Usage(GammaProblem(value, &gamma));
+            request.gamma = value;  // typed into the Gamma dialog, which reads it by the same rule
         } else if (a == "--mipmaps") {
             if (value != "on" && value != "off") return Usage(bad + "on or off");
             request.mipmapsOff = value == "off";
@@ -260,7 +307,8 @@ int Render(const std::vector<std::string>& args) {
     }
     if (models.empty() || output.empty()) return Usage("render needs a model and -o");
     if ((request.sheetColumns > 0) != !request.animation.empty()) return Usage("--animation and --sheet go together");
-    return ForEachModel(models, output, ".bmp", [&request](const std::string& model, const std::string& out) {
+    const auto filesOf = [](const std::string& out) { return std::vector<std::string>{out}; };
+    return ForEachModel(models, output, ".bmp", filesOf, [&request](const std::string& model, const std::string& out) {
         request.model = model;
         request.output = out;
         return RenderModel(request);
@@ -278,8 +326,9 @@ int Export(const std::vector<std::string>& args) {
         if (a == "-o") output = value;
         else if (a == "--skin") request.skin = value;
         else if (a == "--gamma") {
-            if (!IsFiniteDecimal(value)) return Usage("bad --gamma " + value + ": a finite decimal number");
-            request.gamma = GammaFromText(value.c_str());  // as the Gamma dialog takes it
+            double gamma = 0;
+            if (!GammaProblem(value, &gamma).empty()) return Usage(GammaProblem(value, &gamma));
+            request.gamma = float(gamma);
             request.brighten = true;
         } else return Usage("unknown option " + a);
     }
@@ -287,7 +336,7 @@ int Export(const std::vector<std::string>& args) {
     const std::string extension = std::filesystem::path(output).extension().string();
     if (!NamesFolder(models, output) && extension != ".glb" && extension != ".gltf")
         return Usage("-o names a .glb or .gltf file, or a folder/");
-    return ForEachModel(models, output, ".glb", [&request](const std::string& model, const std::string& out) {
+    return ForEachModel(models, output, ".glb", ExportOutputs, [&request](const std::string& model, const std::string& out) {
         request.model = model;
         request.output = out;
         return ExportModel(request);
@@ -328,6 +377,9 @@ int Run(std::vector<std::string> args) {
 }
 
 int main(int argc, char** argv) {
+    // A file-size limit fails the write (EFBIG) instead of killing the
+    // process, so that the temporary files are cleaned up and the reason said.
+    std::signal(SIGXFSZ, SIG_IGN);
     // Every bad argument is refused before anything is allocated; this is the
     // last guard, so that even then the answer is a message, not a signal.
     try {

@@ -3,8 +3,10 @@
 #include <windows.h>
 
 
+#include <cerrno>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <vector>
 
@@ -13,6 +15,8 @@
 #include "check.h"
 #include "formats/md2.h"
 #include "formats/screenshot_files.h"
+#include "numbers.h"
+#include "output_files.h"
 #include "headless/headless.h"
 #include "render/capture.h"
 #include "render/scene.h"
@@ -22,8 +26,10 @@ using headless::Step;
 
 namespace {
 
-// The layer's frame, menu and bars around the drawing area.
-const int kAcross = 16, kDown = 105;
+// Resizes that bring the drawing area to the size asked: the first learns
+// the frame, menu bar and bars around it, a second follows a menu bar that
+// took more rows in a narrow window.
+const int kSizingSteps = 3;
 const int kDragX = 192, kDragY = 200;
 // A sheet's bounds: a TGA file's sides, and 2^25 pixels (96 MiB of RGB,
 // enough for 198 frames at the viewer's size).
@@ -49,9 +55,8 @@ std::vector<int32_t> FramesOf(const RenderRequest& r, const Md2Model& model, std
         return frames;
     }
     if (r.frame.empty()) return {0};
-    char* end = nullptr;
-    const long number = std::strtol(r.frame.c_str(), &end, 10);
-    if (*end == '\0' && number >= 0 && number < model.numFrames) return {int32_t(number)};
+    int number = 0;
+    if (ParseInt(r.frame, 0, model.numFrames - 1, &number)) return {number};
     for (int32_t f = 0; f < model.numFrames; f++)
         if (names[size_t(f)] == r.frame) return {f};
     *problem = "no frame \"" + r.frame + "\"";
@@ -87,9 +92,11 @@ std::vector<unsigned char> Capture(int32_t frame, int* width, int* height) {
 
 namespace {
 
-std::string RenderInViewer(const RenderRequest& r) {
+// Draws as the request asks and writes the picture to `writeTo`; messages name r.output.
+std::string RenderInViewer(const RenderRequest& r, const std::string& writeTo) {
     headless::Reset();
     viewer = ViewerState{};
+    std::string written;
     Md2Model probe{};
     const Md2Verdict verdict = ReadMD2(r.model.c_str(), &probe);
     if (verdict.refusal != kMd2Accepted) return RefusalMessage(verdict.offset, Md2RefusalText(verdict.refusal));
@@ -100,7 +107,20 @@ std::string RenderInViewer(const RenderRequest& r) {
     if (!problem.empty()) return problem;
 
     std::vector<Step> script;
-    script.push_back([&r] { headless::ResizeWindow(viewer.hWnd, r.width + kAcross, r.height + kDown); });
+    for (int step = 0; step < kSizingSteps; step++)
+        script.push_back([&r] {
+            const DrawingArea area = MeasureDrawingArea();
+            RECT window;
+            GetWindowRect(viewer.hWnd, &window);
+            if (area.width != r.width || area.height != r.height)
+                headless::ResizeWindow(viewer.hWnd, window.right - window.left + r.width - area.width,
+                                       window.bottom - window.top + r.height - area.height);
+        });
+    script.push_back([&r, &written] {
+        const DrawingArea area = MeasureDrawingArea();
+        if (area.width != r.width || area.height != r.height)
+            written = "the drawing area came out " + std::to_string(area.width) + " x " + std::to_string(area.height);
+    });
     if (r.background) {
         headless::AnswerColor(RGB(r.backgroundRgb >> 16 & 0xFF, r.backgroundRgb >> 8 & 0xFF, r.backgroundRgb & 0xFF));
         script.push_back(headless::PostCommand(&viewer.hWnd, IDM_BACKGROUND_COLOR));
@@ -123,15 +143,14 @@ std::string RenderInViewer(const RenderRequest& r) {
     if (r.orbitX || r.orbitY) headless::AddDrag(&script, &viewer.hWnd, MK_LBUTTON, kDragX, kDragY, r.orbitX, r.orbitY);
     if (r.pan) headless::AddDrag(&script, &viewer.hWnd, MK_RBUTTON, kDragX, kDragY, 0, r.pan);
 
-    std::string written;
     if (r.sheetColumns == 0) {
         // One frame: stepped to as a user would, then the viewer's own screenshot.
         script.push_back(headless::PostCommand(&viewer.hWnd, IDM_FIRST_FRAME));
         for (int32_t f = 0; f < frames[0]; f++) script.push_back(headless::PostCommand(&viewer.hWnd, IDM_NEXT_FRAME));
-        headless::AnswerFile(r.output, IsTga(r.output) ? 2 : 1);
+        headless::AnswerFile(writeTo, IsTga(r.output) ? 2 : 1);
         script.push_back(headless::PostCommand(&viewer.hWnd, IDM_SCREENSHOT));
     } else {
-        script.push_back([&r, &frames, &written] {
+        script.push_back([&r, &writeTo, &frames, &written] {
             int width = 0, height = 0;
             const int columns = r.sheetColumns, rows = int((frames.size() + columns - 1) / columns);
             std::vector<std::vector<unsigned char>> cells;
@@ -145,15 +164,19 @@ std::string RenderInViewer(const RenderRequest& r) {
                                 &sheet[((size_t(row) * height + y) * width * columns + size_t(column) * width) * 3]);
             }
             const RgbImage image = {width * columns, height * rows, sheet.data()};
-            if (!(IsTga(r.output) ? WriteTGA(r.output.c_str(), image) : WriteBMP(r.output.c_str(), image)))
-                written = "cannot write " + r.output;
+            if (!(IsTga(r.output) ? WriteTGA(writeTo.c_str(), image) : WriteBMP(writeTo.c_str(), image)))
+                written = "cannot write " + r.output + ": " + std::strerror(errno);
         });
     }
     script.push_back(headless::PostClose(&viewer.hWnd));
     headless::RunWinMain(script);
     for (const std::string& p : headless::Problems()) written += (written.empty() ? "" : "; ") + p;
     for (const headless::ShownModal& shown : headless::ShownModals())
-        if (shown.kind == headless::Shown::MessageBox) written += (written.empty() ? "" : "; ") + shown.text;
+        if (shown.kind == headless::Shown::MessageBox) {
+            std::string text = shown.text;
+            for (size_t at; (at = text.find(writeTo)) != std::string::npos;) text.replace(at, writeTo.size(), r.output);
+            written += (written.empty() ? "" : "; ") + text;
+        }
     if (viewer.model.loaded) ReleaseModel(&viewer.model);
     headless::Reset();
     return written;
@@ -163,14 +186,23 @@ std::string RenderInViewer(const RenderRequest& r) {
 
 // The viewer's file dialogs make each chosen file's folder the current one,
 // as on Windows: the request's paths are made absolute first, and the folder
-// the command started in is restored after.
+// the command started in is restored after. The picture is written to a
+// temporary file beside the output and put in its place once whole.
 std::string RenderModel(const RenderRequest& request) {
     const std::filesystem::path startFolder = std::filesystem::current_path();
     RenderRequest absolute = request;
     for (std::string* path : {&absolute.model, &absolute.skin, &absolute.output})
         if (!path->empty()) *path = std::filesystem::absolute(*path).string();
-    const std::string problem = RenderInViewer(absolute);
+    StagedOutputs staged;
+    std::string problem;
+    const std::string staging = StageOutput(&staged, absolute.output, [&](const std::string& temporary) {
+        problem = RenderInViewer(absolute, temporary);
+        std::error_code error;
+        if (problem.empty() && std::filesystem::file_size(temporary, error) == 0) problem = "no picture was saved";
+        return problem.empty();
+    });
     std::error_code ignored;
     std::filesystem::current_path(startFolder, ignored);
-    return problem;
+    if (!problem.empty()) return problem;
+    return staging.empty() ? CommitOutputs(&staged) : staging;
 }

@@ -10,15 +10,12 @@
 
 namespace {
 
-const int kHeaderSize = 68;
-const int kFrameHeadSize = 40;  // scale, translate, name
-const int kFrameNameOffset = 24;
-
-// Byte offsets of the header fields the parser reads. Ident, version, skin
-// size and the unread tables' offsets are not used.
+// The fields the parser reads, as byte offsets; the others are not used.
 enum HeaderField : int32_t {
-    kFrameSizeAt = 16, kNumSkinsAt = 20, kNumVerticesAt = 24, kNumTexCoordsAt = 28, kNumTrianglesAt = 32,
-    kNumGlCommandsAt = 36, kNumFramesAt = 40, kOffsetFramesAt = 56, kOffsetGlCommandsAt = 60,
+    kFrameSizeAt = 4 * kMd2FrameSize, kNumSkinsAt = 4 * kMd2NumSkins, kNumVerticesAt = 4 * kMd2NumVertices,
+    kNumTexCoordsAt = 4 * kMd2NumTexCoords, kNumTrianglesAt = 4 * kMd2NumTriangles,
+    kNumGlCommandsAt = 4 * kMd2NumGlCommands, kNumFramesAt = 4 * kMd2NumFrames,
+    kOffsetFramesAt = 4 * kMd2OffsetFrames, kOffsetGlCommandsAt = 4 * kMd2OffsetGlCommands,
 };
 
 struct Md2Header {
@@ -46,7 +43,7 @@ bool BlockFitsFile(int64_t offset, int64_t size, int64_t fileLength) {
 // The header's rules; `bytes` holds the file's first min(fileLength, 68)
 // bytes. All arithmetic in 64 bits: 32-bit products of these fields can wrap.
 Md2Verdict CheckHeader(const unsigned char* bytes, int64_t fileLength, Md2Header* h) {
-    if (fileLength < kHeaderSize) return Verdict(kMd2ShorterThanHeader, fileLength);
+    if (fileLength < kMd2HeaderSize) return Verdict(kMd2ShorterThanHeader, fileLength);
     for (int32_t at : {kFrameSizeAt, kNumSkinsAt, kNumVerticesAt, kNumTexCoordsAt, kNumTrianglesAt,
                        kNumGlCommandsAt, kNumFramesAt})
         if (ReadLe32(bytes + at) < 0) return Verdict(kMd2NegativeCount, at);
@@ -63,7 +60,7 @@ Md2Verdict CheckHeader(const unsigned char* bytes, int64_t fileLength, Md2Header
     // and skin counts are never used, so their limits are only warned about.
     if (h->numVertices > kMd2MaxVertices) return Verdict(kMd2TooManyVertices, kNumVerticesAt);
     if (h->numFrames > kMd2MaxFrames) return Verdict(kMd2TooManyFrames, kNumFramesAt);
-    if (h->frameSize < kFrameHeadSize + 4 * int64_t{h->numVertices}) return Verdict(kMd2FrameTooSmall, kFrameSizeAt);
+    if (h->frameSize < kMd2FrameHeadSize + kMd2VertexSize * int64_t{h->numVertices}) return Verdict(kMd2FrameTooSmall, kFrameSizeAt);
     if (!BlockFitsFile(h->offsetFrames, int64_t{h->frameSize} * h->numFrames, fileLength))
         return Verdict(kMd2FramesOutsideFile, kOffsetFramesAt);
     if (!BlockFitsFile(h->offsetGlCommands, 4 * int64_t{h->numGlCommands}, fileLength))
@@ -137,6 +134,19 @@ bool ReadAt(BlockReader* reader, int64_t offset, void* buffer, size_t size) {
 
 }  // namespace
 
+const char* const kMd2FieldNames[kMd2FieldCount] = {
+    "ident", "version", "skinWidth", "skinHeight", "frameSize", "numSkins", "numVertices", "numTexCoords",
+    "numTriangles", "numGlCommands", "numFrames", "offsetSkins", "offsetTexCoords", "offsetTriangles",
+    "offsetFrames", "offsetGlCommands", "offsetEnd"};
+
+void ReadMd2Header(const unsigned char* bytes, size_t length, int32_t fields[kMd2FieldCount]) {
+    for (int32_t i = 0; i < kMd2FieldCount; i++) fields[i] = length < size_t(kMd2HeaderSize) ? 0 : ReadLe32(bytes + 4 * i);
+}
+
+int64_t Md2FrameOffset(const int32_t fields[kMd2FieldCount], int32_t index) {
+    return int64_t{fields[kMd2OffsetFrames]} + int64_t{index} * fields[kMd2FrameSize];
+}
+
 const char* Md2RefusalText(Md2Refusal refusal) {
     switch (refusal) {
     case kMd2Accepted: return "accepted";
@@ -184,16 +194,16 @@ Md2Verdict ReadMD2(const char* path, Md2Model* model) {
     if (!file) return Verdict(kMd2Unreadable, 0);
     std::setvbuf(file, nullptr, _IONBF, 0);  // no stream buffer between the file and the blocks
     BlockReader reader = {file, 0};
-    unsigned char headerBytes[kHeaderSize];
+    unsigned char headerBytes[kMd2HeaderSize];
     Md2Header header;
     Md2Blocks blocks = {};
     Md2Verdict verdict = Verdict(kMd2Unreadable, 0);
     // The header first, where the file opens; a short file reads short.
-    const size_t headerRead = std::fread(headerBytes, 1, kHeaderSize, file);
+    const size_t headerRead = std::fread(headerBytes, 1, kMd2HeaderSize, file);
     int64_t length = -1;
     if (!std::ferror(file) && std::fseek(file, 0, SEEK_END) == 0) length = std::ftell(file);
     reader.position = length;
-    if (length >= 0 && int64_t(headerRead) == std::min<int64_t>(length, kHeaderSize))
+    if (length >= 0 && int64_t(headerRead) == std::min<int64_t>(length, kMd2HeaderSize))
         verdict = CheckHeader(headerBytes, length, &header);
     if (verdict.refusal == kMd2Accepted) verdict = TakeBlocks(header, &blocks);
     if (verdict.refusal == kMd2Accepted &&
@@ -248,8 +258,8 @@ Md2Vertex DecodeMd2Vertex(const unsigned char* frame, const Md2Command& command,
     const int32_t* words = command.vertexWords + 3 * size_t(n);
     float scale[3], translate[3];
     std::memcpy(scale, frame, sizeof scale);
-    std::memcpy(translate, frame + 12, sizeof translate);
-    const unsigned char* v = frame + kFrameHeadSize + 4 * size_t(words[2]);
+    std::memcpy(translate, frame + kMd2FrameTranslateAt, sizeof translate);
+    const unsigned char* v = frame + kMd2FrameHeadSize + kMd2VertexSize * size_t(words[2]);
 
     Md2Vertex out;
     out.x = float(v[0] * double(scale[0]) + translate[0]);
@@ -261,6 +271,6 @@ Md2Vertex DecodeMd2Vertex(const unsigned char* frame, const Md2Command& command,
 }
 
 void CopyMd2FrameName(const unsigned char* frame, char name[17]) {
-    std::memcpy(name, frame + kFrameNameOffset, 16);
-    name[16] = '\0';
+    std::memcpy(name, frame + kMd2FrameNameAt, kMd2FrameNameSize);
+    name[kMd2FrameNameSize] = '\0';
 }

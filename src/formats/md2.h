@@ -10,6 +10,31 @@ const int32_t kMd2MaxFrames = 512;
 const int32_t kMd2MaxTriangles = 4096;
 const int32_t kMd2MaxSkins = 32;
 
+// The file's layout: a header of 17 little-endian 32-bit fields in this
+// order; each frame a 40-byte head (scale and translate as three floats
+// each, a 16-byte name) and 4 bytes a vertex (x, y, z, normal index).
+enum Md2Field : int32_t {
+    kMd2Ident, kMd2Version, kMd2SkinWidth, kMd2SkinHeight, kMd2FrameSize, kMd2NumSkins, kMd2NumVertices,
+    kMd2NumTexCoords, kMd2NumTriangles, kMd2NumGlCommands, kMd2NumFrames, kMd2OffsetSkins, kMd2OffsetTexCoords,
+    kMd2OffsetTriangles, kMd2OffsetFrames, kMd2OffsetGlCommands, kMd2OffsetEnd, kMd2FieldCount
+};
+extern const char* const kMd2FieldNames[kMd2FieldCount];  // "ident", "version", "skinWidth", ...
+const int32_t kMd2HeaderSize = 4 * kMd2FieldCount;
+const int32_t kMd2FrameTranslateAt = 12;
+const int32_t kMd2FrameNameAt = 24;
+const int32_t kMd2FrameNameSize = 16;
+const int32_t kMd2FrameHeadSize = 40;
+const int32_t kMd2VertexSize = 4;
+const int32_t kMd2TriangleSize = 12;  // three 16-bit vertex and three texture-coordinate indices
+const int32_t kMd2SkinNameSize = 64;
+
+// The header's fields as stored, from the first `length` bytes of a file;
+// all 0 when the file is shorter than the header.
+void ReadMd2Header(const unsigned char* bytes, size_t length, int32_t fields[kMd2FieldCount]);
+
+// Where frame `index` starts in the file, by the header's fields.
+int64_t Md2FrameOffset(const int32_t fields[kMd2FieldCount], int32_t index);
+
 // A loaded model (the viewer keeps one in its state). The two buffers are
 // owned by the record from a successful load until ReleaseModel.
 struct Md2Model {

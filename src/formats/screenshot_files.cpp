@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "little_endian.h"
+
 namespace {
 
 const int kBmpHeadersSize = 54;
@@ -59,13 +61,15 @@ int FinishFile(FILE* stream, unsigned char* row, const char* path) {
 }  // namespace
 
 void WriteWord(uint32_t value, FILE* stream) {
-    std::putc(value & 0xFF, stream);
-    std::putc((value >> 8) & 0xFF, stream);
+    unsigned char bytes[2];
+    WriteLe16(bytes, uint16_t(value));
+    std::fwrite(bytes, 1, sizeof bytes, stream);
 }
 
 void WriteDword(uint32_t value, FILE* stream) {
-    WriteWord(value & 0xFFFF, stream);
-    WriteWord(value >> 16, stream);
+    unsigned char bytes[4];
+    WriteLe32(bytes, value);
+    std::fwrite(bytes, 1, sizeof bytes, stream);
 }
 
 int WriteBMP(const char* path, RgbImage image) {

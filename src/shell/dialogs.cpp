@@ -22,8 +22,7 @@ bool IsDigit(char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; 
 
 }  // namespace
 
-double ReadDecimal(const char* text) {
-    while (std::isspace(static_cast<unsigned char>(*text))) text++;
+const char* ScanDecimal(const char* text, double* value) {
     const char* end = text;
     if (*end == '+' || *end == '-') end++;
     bool digits = false;
@@ -32,7 +31,7 @@ double ReadDecimal(const char* text) {
         end++;
         while (IsDigit(*end)) end++, digits = true;
     }
-    if (!digits) return 0;
+    if (!digits) return text;
     // An exponent counts only when digits follow it.
     const char* exponent = end;
     if (*exponent == 'e' || *exponent == 'E') {
@@ -43,7 +42,14 @@ double ReadDecimal(const char* text) {
             end = exponent;
         }
     }
-    return std::strtod(std::string(text, end).c_str(), nullptr);
+    *value = std::strtod(std::string(text, end).c_str(), nullptr);
+    return end;
+}
+
+double ReadDecimal(const char* text) {
+    while (std::isspace(static_cast<unsigned char>(*text))) text++;
+    double value = 0;
+    return ScanDecimal(text, &value) == text ? 0 : value;
 }
 
 float GammaFromText(const char* text) {

@@ -17,6 +17,11 @@ INT_PTR CALLBACK AboutDlgProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM lPa
 void ShowGammaDialog();
 INT_PTR CALLBACK GammaDlgProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM lParam);
 
+// The decimal number that starts exactly at `text`: digits with an optional
+// sign, point and exponent (the exponent only when digits follow it), never
+// hexadecimal, infinity or NaN. Returns where it ends and sets `*value`, or
+// returns `text` when no number starts there.
+const char* ScanDecimal(const char* text, double* value);
 // The number at the start of `text`: white space skipped, then digits with an
 // optional sign, point and exponent; reading stops at the first character
 // that cannot continue it. No number gives 0.

@@ -183,10 +183,8 @@ TEST(CliCheck, ErrorsExactlyWhenTheLoaderRefuses) {
     for (const CraftedFile& row : CraftedMd2Files()) {
         SCOPED_TRACE(row.name);
         const std::string path = WriteTempFile("row-" + row.name + ".md2", row.bytes);
-        Md2File file;
-        ASSERT_TRUE(ReadMd2File(path, &file));
         std::string text;
-        EXPECT_EQ(HasError(CheckModel(file), &text), !row.expected);
+        EXPECT_EQ(HasError(CheckModel(path), &text), !row.expected);
         if (!row.expected) {
             EXPECT_EQ(text, Md2RefusalText(Md2Refusal(row.reason)));
         }
@@ -204,12 +202,10 @@ TEST(CliCheck, ErrorsExactlyWhenTheLoaderRefuses) {
     }
     size_t agreed = 0;
     for (const std::string& path : models) {
-        Md2File file;
         Md2Model model{};
         const bool loads = LoadMD2(path.c_str(), &model) == 1;
         ReleaseModel(&model);
-        ASSERT_TRUE(ReadMd2File(path, &file));
-        EXPECT_EQ(HasError(CheckModel(file)), !loads) << path;
+        EXPECT_EQ(HasError(CheckModel(path)), !loads) << path;
         agreed++;
     }
     for (const std::string& path : skins) {
@@ -226,9 +222,7 @@ TEST(CliCheck, PassesRealModelsAndWarnsOfWhatTheViewerTolerates) {
     for (const char* which : {"faerie", "sydney"}) {
         const std::string path = CorpusModel(which);
         if (path.empty()) continue;
-        Md2File file;
-        ASSERT_TRUE(ReadMd2File(path, &file));
-        for (const Finding& f : CheckModel(file)) EXPECT_FALSE(f.error) << which << ": " << f.where << ": " << f.text;
+        for (const Finding& f : CheckModel(path)) EXPECT_FALSE(f.error) << which << ": " << f.where << ": " << f.text;
     }
     // Warnings the viewer tolerates: a 2-vertex strip, texture coordinates outside 0..1.
     Md2Parts parts;
@@ -236,11 +230,8 @@ TEST(CliCheck, PassesRealModelsAndWarnsOfWhatTheViewerTolerates) {
     for (int32_t word : CommandWords({0, 1, 2})) parts.commands.push_back(word);
     parts.commands.push_back(0);
     parts.commands[2] = 0x40400000;  // t = 3.0
-    const Bytes bytes = BuildMd2(parts);
-    Md2File file;
-    ASSERT_TRUE(ReadMd2File(WriteTempFile("warn.md2", bytes), &file));
     std::string all;
-    for (const Finding& f : CheckModel(file)) {
+    for (const Finding& f : CheckModel(WriteTempFile("warn.md2", BuildMd2(parts)))) {
         EXPECT_FALSE(f.error) << f.text;
         all += f.text + "\n";
     }
@@ -249,12 +240,10 @@ TEST(CliCheck, PassesRealModelsAndWarnsOfWhatTheViewerTolerates) {
 
     // Counts beyond Quake 2's limits that the viewer never reads by: warnings.
     for (const char* row : {"triangles-above-4096", "skins-above-32"}) {
-        for (const CraftedFile& crafted : CraftedMd2Files()) {
-            if (crafted.name == row) {
-                ASSERT_TRUE(ReadMd2File(WriteTempFile("limit.md2", crafted.bytes), &file));
-            }
-        }
-        const std::vector<Finding> findings = CheckModel(file);
+        std::string path;
+        for (const CraftedFile& crafted : CraftedMd2Files())
+            if (crafted.name == row) path = WriteTempFile("limit.md2", crafted.bytes);
+        const std::vector<Finding> findings = CheckModel(path);
         EXPECT_FALSE(HasError(findings)) << row;
         EXPECT_TRUE(std::any_of(findings.begin(), findings.end(), [](const Finding& f) {
             return f.text.find("above Quake 2's limit") != std::string::npos;

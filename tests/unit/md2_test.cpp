@@ -73,8 +73,8 @@ TEST(Md2Parsing, EachRuleRefusesWithItsOwnReasonAndOffset) {
             }
         return int64_t{-1};
     };
-    EXPECT_EQ(offsetOf("negative-vertices"), kMd2NumVertices);
-    EXPECT_EQ(offsetOf("offset-past-end-glcommands"), kMd2OffsetGlCommands);
+    EXPECT_EQ(offsetOf("negative-vertices"), FieldAt(kMd2NumVertices));
+    EXPECT_EQ(offsetOf("offset-past-end-glcommands"), FieldAt(kMd2OffsetGlCommands));
     // The minimal file's list starts at 68 + 52: count word, then s, t, index.
     EXPECT_EQ(offsetOf("count-past-list"), 120);
     EXPECT_EQ(offsetOf("index-equals-vertices"), 120 + 4 * (1 + 3 * 2 + 2));
@@ -148,7 +148,7 @@ TEST(Md2Loading, AFailedLoadAfterAGoodOneLeavesNoModel) {
     ReleaseModel(&model);
     EXPECT_EQ(model.loaded, 0);
     Bytes bad = MinimalMd2();
-    PatchLe32(bad, kMd2NumFrames, 0);
+    PatchLe32(bad, FieldAt(kMd2NumFrames), 0);
     EXPECT_EQ(LoadMD2(WriteTempFile("bad.md2", bad).c_str(), &model), 0);
     EXPECT_EQ(model.loaded, 0);
     EXPECT_EQ(model.frames, nullptr);

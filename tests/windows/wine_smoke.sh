@@ -32,16 +32,20 @@ windows_path() { printf 'Z:%s' "$1" | tr / '\\'; }
 # Wine's open and save dialogs take a typed Z:\ path.
 choose_path() {
   wait_for "the dialog \"$1\"" 20 window_named "$1"
-  xdotool windowfocus --sync "$(window_named "$1")"; sleep 0.5
-  xdotool key ctrl+a; xdotool type --delay 20 "$(windows_path "$2")"; sleep 0.3
-  xdotool key Return
+  xdotool windowfocus --sync "$(window_named "$1")"
+  xdotool key ctrl+a; xdotool type --delay 20 "$(windows_path "$2")"; xdotool key Return
   wait_for "the dialog \"$1\" to close" 20 bash -c "! xdotool search --onlyvisible --name '^$1\$'"
+}
+
+# A BMP file is whole once it is as long as its header says.
+bmp_whole() {
+  [ -s "$1" ] && [ "$(stat -c %s "$1")" = "$(od -An -tu4 -j2 -N4 "$1" | tr -d ' ')" ]
 }
 
 screenshot() {
   xdotool windowfocus --sync "$main" key F12
   choose_path "Save Screen shot" "$work/$1.bmp"
-  wait_for "$1.bmp" 20 test -s "$work/$1.bmp"; sleep 0.5
+  wait_for "$1.bmp" 20 bmp_whole "$work/$1.bmp"
 }
 
 same_as_headless() {  # same_as_headless NAME [RENDER OPTIONS...], at Wine's drawing-area size
@@ -61,13 +65,12 @@ main="$(window_named Velmorin)"
 
 xdotool windowfocus --sync "$main" key alt+o
 choose_path "Open MD2" "$sample/lantern.md2"
-sleep 1
 screenshot first
 same_as_headless first
 
 # The toolbar lies at the top of the client area, under the menu bar:
 # button 4 (next frame) is the fifth of 23-pixel buttons.
-xdotool mousemove --window "$main" $((4 * 23 + 11)) $((19 + 2 + 11)) click 1; sleep 1
+xdotool mousemove --window "$main" $((4 * 23 + 11)) $((19 + 2 + 11)) click 1
 screenshot next
 same_as_headless next --frame 1
 

@@ -1,0 +1,30 @@
+#pragma once
+
+// Output files that never cost a user an earlier file: each is written to a
+// new temporary file in its destination folder, and a model's files (a
+// .gltf with its .bin and .png) are renamed into place together only once
+// every one is complete. On failure only the temporary files go.
+
+#include <functional>
+#include <string>
+#include <vector>
+
+struct StagedOutputs {
+    std::vector<std::string> finals, temporaries;
+};
+
+// Why `path` cannot be written as an output, before anything is: it exists
+// and is not a regular file (a folder, a device), or its folder is missing.
+// "" when it can.
+std::string OutputRefusal(const std::string& path);
+
+// A new, empty temporary file beside `path` that `write` then fills (given
+// its name; false on failure). Returns "" or "cannot write PATH: REASON".
+std::string StageOutput(StagedOutputs* staged, const std::string& path,
+                        const std::function<bool(const std::string& temporary)>& write);
+std::string StageBytes(StagedOutputs* staged, const std::string& path, const void* bytes, size_t size);
+
+// Renames every staged file to its final name; returns "" or why not. The
+// temporary files left are removed either way.
+std::string CommitOutputs(StagedOutputs* staged);
+void DiscardOutputs(StagedOutputs* staged);
