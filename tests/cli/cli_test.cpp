@@ -6,12 +6,15 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 
 #include "../../res/resource.h"
 #include "../fixtures/crafted_files.h"
 #include "../fixtures/temp_files.h"
 #include "animations.h"
 #include "check.h"
+#include "gltf_export.h"
+#include "formats/little_endian.h"
 #include "formats/md2.h"
 #include "headless/headless.h"
 #include "render.h"
@@ -238,6 +241,23 @@ TEST(CliCheck, PassesRealModelsAndWarnsOfWhatTheViewerTolerates) {
     EXPECT_NE(all.find("draws nothing"), std::string::npos) << all;
     EXPECT_NE(all.find("outside 0..1"), std::string::npos) << all;
 
+    // A frame whose scale or translate is not finite: an error of check's,
+    // with the frame's offset, and a refusal of export's that writes nothing.
+    for (const uint32_t bits : {0x7F800000u, 0xFFC00000u}) {  // infinity, NaN
+        Bytes bytes = MinimalMd2();
+        const size_t frame = size_t(ReadLe32(&bytes[FieldAt(kMd2OffsetFrames)]));
+        PatchLe32(bytes, frame + 20, int32_t(bits));  // the translate's z
+        const std::string path = WriteTempFile("not-finite.md2", bytes);
+        std::string text;
+        EXPECT_TRUE(HasError(CheckModel(path), &text));
+        EXPECT_EQ(text, "its translate is not a finite number");
+        ExportRequest request;
+        request.model = path;
+        request.output = TempPath("not-finite.glb");
+        EXPECT_EQ(ExportModel(request), "refused: frame 0: its translate is not a finite number");
+        EXPECT_FALSE(std::filesystem::exists(request.output));
+    }
+
     // Counts beyond Quake 2's limits that the viewer never reads by: warnings.
     for (const char* row : {"triangles-above-4096", "skins-above-32"}) {
         std::string path;
@@ -271,11 +291,24 @@ TEST(CliUsage, EveryBadArgumentIsACleanRefusal) {
         commands.push_back(cli + " export " + model + row);
     commands.push_back(cli + " frobnicate " + model);
     commands.push_back(cli);
-    for (const std::string& command : commands) {
+    // Numbers are plain decimals within their ranges: anything else is bad usage.
+    const size_t usageOnly = commands.size();
+    for (const char* gamma : {"0x2", "-1", "0", "1e30", "nan", "inf", "''", "' 1'", "1.5x"}) {
+        commands.push_back(render + "--gamma " + gamma);
+        commands.push_back(cli + " export " + model + " -o x.glb --gamma " + gamma);
+    }
+    for (const char* row : {"--zoom 0x2", "--zoom +1", "--zoom ' 1'", "--pan 1.5", "--sheet 1e1 --animation spin",
+                            "--size 0x10x10", "--orbit 1,0x1"})
+        commands.push_back(render + row);
+    for (size_t c = 0; c < commands.size(); c++) {
+        const std::string& command = commands[c];
         SCOPED_TRACE(command);
         const std::string errors = TempPath("usage.err");
         const int status = std::system((command + " >/dev/null 2>" + ShellQuote(errors)).c_str());
         ASSERT_TRUE(WIFEXITED(status)) << "ended by a signal";
+        if (c >= usageOnly) {
+            EXPECT_EQ(WEXITSTATUS(status), 2);
+        }
         EXPECT_TRUE(WEXITSTATUS(status) == 1 || WEXITSTATUS(status) == 2) << "status " << WEXITSTATUS(status);
         const Bytes message = ReadWholeFile(errors);
         EXPECT_EQ(std::count(message.begin(), message.end(), '\n'), 1) << std::string(message.begin(), message.end());
@@ -298,4 +331,93 @@ TEST(CliVersion, IsTheAboutBoxsVersion) {
     Bytes printed;
     ASSERT_TRUE(RunCommand(ShellQuote(VELMORIN_CLI) + " --version", &printed));
     EXPECT_EQ(std::string(printed.begin(), printed.end()), "velmorin-cli " + aboutVersion + "\n");
+}
+
+namespace {
+
+// A command's exit status (-1 when a signal ended it), its output thrown away.
+int ExitStatus(const std::string& command) {
+    const int status = std::system((command + " >/dev/null 2>&1").c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::pair<uint32_t, uint32_t> BmpSize(const std::string& path) {
+    const Bytes bmp = ReadWholeFile(path);
+    if (bmp.size() < 26) return {0, 0};
+    return {bmp[18] | bmp[19] << 8 | bmp[20] << 16 | uint32_t(bmp[21]) << 24,
+            bmp[22] | bmp[23] << 8 | bmp[24] << 16 | uint32_t(bmp[25]) << 24};
+}
+
+}  // namespace
+
+// A failed run leaves every earlier file as it was: outputs that are not
+// regular files are refused before anything is written, a model's files are
+// put in place together or not at all, and models of one name from several
+// folders each get their own file.
+TEST(CliFiles, ARunNeverLosesOrClobbersAFile) {
+    namespace fs = std::filesystem;
+    const fs::path dir = TempPath("outputs");
+    fs::remove_all(dir);
+    fs::create_directories(dir / "folder.glb");
+    fs::create_symlink("/dev/null", dir / "device.glb");
+    const std::string cli = ShellQuote(VELMORIN_CLI), model = ShellQuote(Sample("lantern.md2"));
+    const std::string skin = " --skin " + ShellQuote(Sample("lantern.pcx"));
+    const auto at = [&dir](const char* name) { return ShellQuote((dir / name).string()); };
+
+    // An earlier good export, then runs that must fail without touching it.
+    ASSERT_EQ(ExitStatus(cli + " export " + model + skin + " -o " + at("kept.gltf")), 0);
+    std::vector<Bytes> kept;
+    for (const char* name : {"kept.gltf", "kept.bin", "kept.png"}) kept.push_back(ReadWholeFile((dir / name).string()));
+    fs::remove(dir / "kept.bin");
+    fs::create_directories(dir / "kept.bin" / "inside");
+    const struct {
+        std::string arguments;
+        int status;
+    } rows[] = {
+        {"export " + model + " -o " + at("folder.glb"), 1},
+        {"export " + model + " -o " + at("device.glb"), 1},
+        {"render " + model + " -o /dev/null", 1},
+        {"render " + model + " -o " + at("folder.glb"), 1},
+        {"export " + model + skin + " -o " + at("kept.gltf"), 1},  // its .bin is a folder with a file in it
+        {"export " + model + " -o /proc/velmorin.glb", 1},          // a folder no file can be made in
+        {"export " + model + " -o " + at("missing/x.glb"), 1},
+        {"export " + model + " " + model + " -o " + at("x.glb"), 2},  // several models need a folder
+        {"export " + model + " " + model + " -o " + at("") + "/", 2},  // one model twice: one file for two
+        {"render " + model + " -o " + at("missing") + "/", 2},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.arguments);
+        EXPECT_EQ(ExitStatus(cli + " " + row.arguments), row.status);
+    }
+    fs::remove_all(dir / "kept.bin");
+    std::ofstream(dir / "kept.bin", std::ios::binary).write(reinterpret_cast<const char*>(kept[1].data()),
+                                                            std::streamsize(kept[1].size()));
+    // A file-size limit stops the writing part-way: the earlier files stay whole.
+    EXPECT_EQ(ExitStatus("ulimit -f 1; " + cli + " export " + model + skin + " -o " + at("kept.gltf")), 1);
+    std::vector<std::string> left;
+    for (const auto& entry : fs::directory_iterator(dir)) left.push_back(entry.path().filename().string());
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{"device.glb", "folder.glb", "kept.bin", "kept.gltf", "kept.png"}));
+    EXPECT_TRUE(fs::is_empty(dir / "folder.glb"));
+    EXPECT_TRUE(fs::is_symlink(dir / "device.glb"));
+    EXPECT_EQ(ReadWholeFile((dir / "kept.gltf").string()), kept[0]);
+    EXPECT_EQ(ReadWholeFile((dir / "kept.bin").string()), kept[1]);
+    EXPECT_EQ(ReadWholeFile((dir / "kept.png").string()), kept[2]);
+
+    // Two tris.md2 from different folders: one file each, named by their folders.
+    for (const char* folder : {"a", "b", "out"}) fs::create_directories(dir / "tree" / folder);
+    for (const char* folder : {"a", "b"}) fs::copy_file(Sample("lantern.md2"), dir / "tree" / folder / "tris.md2");
+    const std::string both = at("tree/a/tris.md2") + " " + at("tree/b/tris.md2") + " -o " + at("tree/out") + "/";
+    EXPECT_EQ(ExitStatus(cli + " export " + both), 0);
+    EXPECT_EQ(ExitStatus(cli + " render " + both), 0);
+    for (const char* name : {"a_tris.glb", "b_tris.glb", "a_tris.bmp", "b_tris.bmp"})
+        EXPECT_TRUE(fs::is_regular_file(dir / "tree" / "out" / name)) << name;
+
+    // --size is the picture's size, however narrow the window it needs.
+    for (const char* size : {"100x100", "1x1", "37x500"}) {
+        SCOPED_TRACE(size);
+        ASSERT_EQ(ExitStatus(cli + " render " + model + " --size " + size + " -o " + at("sized.bmp")), 0);
+        const auto [width, height] = BmpSize((dir / "sized.bmp").string());
+        EXPECT_EQ(std::to_string(width) + "x" + std::to_string(height), size);
+    }
 }

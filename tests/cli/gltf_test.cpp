@@ -53,6 +53,7 @@ TEST(CliExport, AssimpReadsTheFramesAnimationsAndWindingBack) {
         ASSERT_EQ(scene->mNumMeshes, 1u);
         const aiMesh* mesh = scene->mMeshes[0];
         EXPECT_EQ(mesh->mNumVertices, geometry.vertices.size());
+        EXPECT_TRUE(mesh->HasTextureCoords(0)) << "exported without a skin, the coordinates stay for one";
         EXPECT_EQ(mesh->mNumFaces, geometry.indices.size() / 3);
         ASSERT_EQ(mesh->mNumAnimMeshes, unsigned(model.numFrames - 1));
         ASSERT_EQ(scene->mNumAnimations, animations.size());

@@ -5,6 +5,7 @@
 #   every corpus model, as .glb and .gltf, with a skin and without;
 # - f3d draws frame 0 with the viewer's camera, and its silhouette covers the
 #   same pixels as velmorin-cli render's (intersection over union >= 0.95);
+# - a frame name that is not UTF-8 still gives JSON a strict reader takes;
 # - a refused model or skin gives check's reason and exit 1; an output that
 #   cannot be written gives exit 1 and leaves nothing.
 set -euo pipefail
@@ -37,6 +38,17 @@ for model in "${models[@]}"; do
     fail "export of $name as .gltf"
   files+=("$work/$name.glb" "$work/$name-plain.glb" "$work/$name-gltf/$name.gltf")
 done
+# A frame name with a Latin-1 byte (0xE9) still gives JSON that a strict reader takes.
+python3 - "$sample/lantern.md2" "$work/latin.md2" <<'PYTHON'
+import struct, sys
+data = bytearray(open(sys.argv[1], "rb").read())
+data[struct.unpack_from("<i", data, 56)[0] + 24] = 0xE9
+open(sys.argv[2], "wb").write(data)
+PYTHON
+"$cli" export "$work/latin.md2" -o "$work/latin.gltf" || fail "export of a Latin-1 frame name"
+python3 -c 'import json, sys; json.loads(open(sys.argv[1], "rb").read().decode("utf-8", "strict"))' "$work/latin.gltf" ||
+  fail "the Latin-1 frame name's JSON"
+files+=("$work/latin.gltf")
 node "$here/validate.js" "$modules" "${files[@]}" || fail "the glTF-Validator's report"
 
 # Silhouettes on a grey ground: f3d's unlit model, the viewer's textured mode without a skin.
