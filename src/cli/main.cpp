@@ -56,11 +56,11 @@ const char kHelp[] =
     "      --animation NAME --sheet COLUMNS\n"
     "                               every frame of the animation in a grid, left to right\n"
     "      --mode wire|nearest|linear\n"
-    "      --size WxH               the drawing area (default 384x395, the viewer's)\n"
+    "      --size WxH               the picture's size, 1 to 8192 a side (default 384x395)\n"
     "      --orbit DX,DY            a left-button drag of DX, DY pixels (0.01 rad a pixel)\n"
     "      --zoom STEPS             zoom steps of 10 units; negative zooms out\n"
     "      --pan PIXELS             a right-button drag (0.25 units a pixel; up is negative)\n"
-    "      --gamma G                as typed into the Gamma dialog\n"
+    "      --gamma G                as typed into the Gamma dialog, 0.1 to 10\n"
     "      --mipmaps on|off         (default on)\n"
     "      --background RRGGBB      the clear colour\n"
     "  export MODEL.md2... -o OUT.glb|OUT.gltf|DIR/ [--skin SKIN.pcx] [--gamma G]\n"
@@ -69,10 +69,15 @@ const char kHelp[] =
     "      lists (10 frames a second, linear), the skin as an unlit PNG texture. A .gltf\n"
     "      gets OUT.bin and OUT.png beside it; with several models, -o names a folder.\n"
     "      --skin SKIN.pcx          the skin (without: an untextured unlit material)\n"
-    "      --gamma G                brighten the skin as the Gamma dialog does\n"
+    "      --gamma G                brighten the skin as the Gamma dialog does, 0.1 to 10\n"
     "  --help, -h, --version\n"
     "\n"
-    "Exit status: 0 success, 1 a file refused or a problem of severity error, 2 bad usage.\n";
+    "Numbers are plain decimals within their ranges. A failed run leaves every earlier\n"
+    "file as it was: outputs are put in place only when whole. Models of one name from\n"
+    "several folders are told apart by their folders: a/tris.md2 -> a_tris.glb.\n"
+    "\n"
+    "Exit status: 0 success, 1 a file refused or not writable or a problem of severity\n"
+    "error, 2 bad usage.\n";
 
 int Usage(const std::string& why) {
     std::fprintf(stderr, "velmorin-cli: %s (see velmorin-cli --help)\n", why.c_str());
