@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 
 #include "../core/internal.h"
 
@@ -22,19 +21,6 @@ EGLDisplay display = EGL_NO_DISPLAY;
 EGLConfig config = nullptr;
 HWND currentWindow = nullptr;
 EGLContext currentContext = EGL_NO_CONTEXT;
-
-// At exit, the display is given back: Mesa then destroys its screen, and
-// llvmpipe joins its rasteriser threads. Left running, they can take
-// LeakSanitizer's exit-time check down with them ("Tracer caught signal 11").
-void CloseDisplay() {
-    if (display == EGL_NO_DISPLAY) return;
-    eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
-    eglTerminate(display);
-    eglReleaseThread();
-    display = EGL_NO_DISPLAY;
-    currentWindow = nullptr;
-    currentContext = EGL_NO_CONTEXT;
-}
 
 bool OpenDisplay() {
     if (display != EGL_NO_DISPLAY) return true;
@@ -52,8 +38,6 @@ bool OpenDisplay() {
         return false;
     }
     display = opened;
-    static const bool closedAtExit = std::atexit(CloseDisplay) == 0;
-    (void)closedAtExit;
     return true;
 }
 
