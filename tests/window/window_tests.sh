@@ -20,9 +20,9 @@ failures=0
 
 fail() { echo "FAILED: $*"; failures=$((failures + 1)); }
 
-wait_for() {  # wait_for DESCRIPTION COMMAND...
+wait_for() {  # wait_for DESCRIPTION COMMAND...: until it succeeds, at most about 30 s
   local what="$1"; shift
-  for _ in $(seq 100); do "$@" >/dev/null 2>&1 && return 0; sleep 0.1; done
+  for _ in $(seq 300); do "$@" >/dev/null 2>&1 && return 0; sleep 0.1; done
   echo "timed out waiting for $what"; return 1
 }
 
