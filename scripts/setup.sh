@@ -18,6 +18,8 @@ packages=(
   wine64                                    # the Windows build's smoke test
   dpkg-dev file lintian desktop-file-utils man-db  # the Debian package: made, checked, installed
   libpng-dev nlohmann-json3-dev             # velmorin-cli export: the skin as PNG, JSON
+  libgif-dev                                # velmorin-cli render: animated GIF previews
+  shared-mime-info libglib2.0-bin           # the MIME type checked as file managers see it (GIO)
   f3d                                       # a glTF reader of others that the export tests render with
   libbenchmark-dev libsdl2-image-dev libstb-dev  # the benchmark and what it compares with
 )

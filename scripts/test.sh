@@ -31,7 +31,7 @@ fi
 echo "== the viewer alone, without velmorin-cli: none of the CLI's libraries are looked for"
 "$top/scripts/build.sh" "$top/build/viewer-only" -DVELMORIN_WERROR=ON -DVELMORIN_CLI=OFF -DBUILD_TESTING=OFF \
   -DVELMORIN_BENCH=OFF >/dev/null
-if grep -E "^(PNG_|nlohmann_json|OPENGL_egl|OPENGL_EGL)" "$top/build/viewer-only/CMakeCache.txt"; then
+if grep -E "^(PNG_|GIF_|nlohmann_json|OPENGL_egl|OPENGL_EGL)" "$top/build/viewer-only/CMakeCache.txt"; then
   echo "FAILED: the viewer-only build looked for a library of velmorin-cli's"
   exit 1
 fi

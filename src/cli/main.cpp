@@ -22,6 +22,7 @@
 #include "numbers.h"
 #include "output_files.h"
 #include "render.h"
+#include "thumbnail.h"
 #include "shell/shell.h"
 
 namespace {
@@ -48,9 +49,10 @@ const char kHelp[] =
     "  check MODEL.md2 [SKIN.pcx] [--json]\n"
     "      Every problem, with its severity and where it is: errors are why the viewer\n"
     "      would refuse the file, warnings what it tolerates.\n"
-    "  render MODEL.md2... -o OUT.bmp|OUT.tga|DIR/ [options]\n"
+    "  render MODEL.md2... -o OUT.bmp|OUT.tga|OUT.gif|DIR/ [options]\n"
     "      The picture the viewer shows for that state; the file type follows the\n"
     "      extension. With several models, -o names a folder and each is MODEL.bmp.\n"
+    "      A .gif with --animation NAME plays its frames at 10 a second, looping.\n"
     "      --skin SKIN.pcx          put the skin on (textured, nearest, as the viewer does)\n"
     "      --frame N|NAME           the frame shown (default 0)\n"
     "      --animation NAME --sheet COLUMNS\n"
@@ -70,6 +72,10 @@ const char kHelp[] =
     "      gets OUT.bin and OUT.png beside it; with several models, -o names a folder.\n"
     "      --skin SKIN.pcx          the skin (without: an untextured unlit material)\n"
     "      --gamma G                brighten the skin as the Gamma dialog does, 0.1 to 10\n"
+    "  thumbnail MODEL.md2 OUT.png SIZE\n"
+    "      The first frame, SIZE pixels square with a transparent background, framed to\n"
+    "      fill it, skinned when the skin the header names (or the only .pcx beside the\n"
+    "      model) is found: for file managers' thumbnails.\n"
     "  --help, -h, --version\n"
     "\n"
     "Numbers are plain decimals within their ranges. A failed run leaves every earlier\n"
@@ -311,7 +317,10 @@ int Render(const std::vector<std::string>& args) {
         } else return Usage("unknown option " + a);
     }
     if (models.empty() || output.empty()) return Usage("render needs a model and -o");
-    if ((request.sheetColumns > 0) != !request.animation.empty()) return Usage("--animation and --sheet go together");
+    const bool gif = std::filesystem::path(output).extension() == ".gif";
+    if (gif && request.sheetColumns > 0) return Usage("--sheet makes a BMP or TGA picture, not a GIF");
+    if (!gif && (request.sheetColumns > 0) != !request.animation.empty())
+        return Usage("--animation goes with --sheet, or with -o OUT.gif");
     const auto filesOf = [](const std::string& out) { return std::vector<std::string>{out}; };
     return ForEachModel(models, output, ".bmp", filesOf, [&request](const std::string& model, const std::string& out) {
         request.model = model;
@@ -375,6 +384,17 @@ int Run(std::vector<std::string> args) {
     if (command == "check") {
         if (plain.empty() || plain.size() > 2) return Usage("check takes a model and perhaps a skin");
         return Check(plain[0], plain.size() == 2 ? plain[1] : "", json);
+    }
+    if (command == "thumbnail") {
+        int size = 0;
+        if (plain.size() != 3) return Usage("thumbnail takes a model, an output and a size");
+        if (!ParseInt(plain[2], 1, kLargestThumbnail, &size))
+            return Usage("bad size " + plain[2] + ": from 1 to " + std::to_string(kLargestThumbnail));
+        const std::string refusal = OutputRefusal(plain[1]);
+        const std::string problem = refusal.empty() ? MakeThumbnail(plain[0], plain[1], size) : refusal;
+        if (problem.empty()) return 0;
+        std::fprintf(stderr, "velmorin-cli: %s: %s\n", plain[0].c_str(), problem.c_str());
+        return 1;
     }
     if (command == "render") return Render(plain);
     if (command == "export") return Export(plain);

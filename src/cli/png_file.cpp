@@ -9,11 +9,10 @@ void Append(png_structp png, png_bytep data, png_size_t length) {
     out->insert(out->end(), data, data + length);
 }
 
-}  // namespace
-
-std::vector<unsigned char> EncodePng(const RgbImage& image) {
+std::vector<unsigned char> EncodeRows(int32_t width, int32_t height, const unsigned char* pixels, int colourType,
+                                      size_t bytesPerPixel) {
     std::vector<unsigned char> bytes;
-    if (image.width <= 0 || image.height <= 0 || !image.pixels) return bytes;
+    if (width <= 0 || height <= 0 || !pixels) return bytes;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
     // libpng reports its errors by longjmp here; nothing with a destructor
@@ -23,12 +22,21 @@ std::vector<unsigned char> EncodePng(const RgbImage& image) {
         return {};
     }
     png_set_write_fn(png, &bytes, Append, nullptr);
-    png_set_IHDR(png, info, png_uint_32(image.width), png_uint_32(image.height), 8, PNG_COLOR_TYPE_RGB,
-                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_set_IHDR(png, info, png_uint_32(width), png_uint_32(height), 8, colourType, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_write_info(png, info);
-    for (int32_t row = 0; row < image.height; row++)
-        png_write_row(png, image.pixels + size_t(row) * size_t(image.width) * 3);
+    for (int32_t row = 0; row < height; row++) png_write_row(png, pixels + size_t(row) * size_t(width) * bytesPerPixel);
     png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);
     return bytes;
+}
+
+}  // namespace
+
+std::vector<unsigned char> EncodePng(const RgbImage& image) {
+    return EncodeRows(image.width, image.height, image.pixels, PNG_COLOR_TYPE_RGB, 3);
+}
+
+std::vector<unsigned char> EncodePngWithAlpha(int32_t width, int32_t height, const unsigned char* rgba) {
+    return EncodeRows(width, height, rgba, PNG_COLOR_TYPE_RGB_ALPHA, 4);
 }

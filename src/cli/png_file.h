@@ -3,8 +3,11 @@
 // An RGB image, top row first, as the bytes of a PNG file (libpng). Empty
 // when libpng refuses it.
 
+#include <cstdint>
 #include <vector>
 
 #include "formats/rgb_image.h"
 
 std::vector<unsigned char> EncodePng(const RgbImage& image);
+// The same for R, G, B, A bytes, top row first.
+std::vector<unsigned char> EncodePngWithAlpha(int32_t width, int32_t height, const unsigned char* rgba);

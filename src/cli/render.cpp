@@ -15,6 +15,7 @@
 #include "check.h"
 #include "formats/md2.h"
 #include "formats/screenshot_files.h"
+#include "gif_file.h"
 #include "numbers.h"
 #include "output_files.h"
 #include "headless/headless.h"
@@ -35,18 +36,22 @@ const int kDragX = 192, kDragY = 200;
 // enough for 198 frames at the viewer's size).
 const int64_t kLargestSheetSide = 65535;
 const int64_t kLargestSheet = int64_t{1} << 25;
+const int kGifFrameCentiseconds = 10;  // the viewer's playback: 10 frames a second
 
-bool IsTga(const std::string& path) {
+std::string ExtensionOf(const std::string& path) {
     std::string extension = std::filesystem::path(path).extension().string();
     for (char& c : extension) c = char(std::tolower(static_cast<unsigned char>(c)));
-    return extension == ".tga";
+    return extension;
 }
+
+bool IsTga(const std::string& path) { return ExtensionOf(path) == ".tga"; }
+bool IsGif(const std::string& path) { return ExtensionOf(path) == ".gif"; }
 
 // Frame indices of a frame given by number or name, or of an animation's frames.
 std::vector<int32_t> FramesOf(const RenderRequest& r, const Md2Model& model, std::string* problem) {
     const std::vector<std::string> names = FrameNames(model);
     std::vector<int32_t> frames;
-    if (r.sheetColumns > 0) {
+    if (!r.animation.empty()) {
         bool layout = false;
         for (const Animation& a : ApplyStandardLayout(AnimationsFromNames(names), model.numFrames, &layout))
             if (a.name == r.animation)
@@ -66,6 +71,10 @@ std::vector<int32_t> FramesOf(const RenderRequest& r, const Md2Model& model, std
 // A sheet is refused before anything is drawn or allocated when it would be
 // wider or taller than a TGA file holds, or hold more pixels than kLargestSheet.
 std::string SheetTooLarge(const RenderRequest& r, const std::vector<int32_t>& frames) {
+    const int64_t pixels = int64_t{r.width} * r.height * int64_t(frames.size());
+    if (IsGif(r.output) && pixels > kLargestSheet)
+        return "the animation would be " + std::to_string(pixels) + " pixels, more than " +
+               std::to_string(kLargestSheet) + ": use a smaller --size";
     if (r.sheetColumns <= 0 || frames.empty()) return "";
     const int64_t rows = (int64_t(frames.size()) + r.sheetColumns - 1) / r.sheetColumns;
     const int64_t width = int64_t{r.width} * r.sheetColumns, height = int64_t{r.height} * rows;
@@ -77,6 +86,7 @@ std::string SheetTooLarge(const RenderRequest& r, const std::vector<int32_t>& fr
 }
 
 // The drawing area of the back buffer after drawing `frame`, as the screenshot takes it.
+// Rows run bottom first.
 std::vector<unsigned char> Capture(int32_t frame, int* width, int* height) {
     viewer.currentFrame = frame;
     RenderScene();
@@ -86,6 +96,41 @@ std::vector<unsigned char> Capture(int32_t frame, int* width, int* height) {
     *width = area.width;
     *height = area.height;
     return pixels;
+}
+
+// Every frame in a grid, cells left to right, top to bottom.
+std::string WriteSheet(const RenderRequest& r, const std::string& writeTo, const std::vector<int32_t>& frames) {
+    int width = 0, height = 0;
+    const int columns = r.sheetColumns, rows = int((frames.size() + columns - 1) / columns);
+    std::vector<std::vector<unsigned char>> cells;
+    for (int32_t frame : frames) cells.push_back(Capture(frame, &width, &height));
+    std::vector<unsigned char> sheet(size_t(width) * columns * height * rows * 3, 0);
+    for (size_t c = 0; c < cells.size(); c++) {
+        const int column = int(c) % columns, row = rows - 1 - int(c) / columns;  // the image's rows run bottom first
+        for (int y = 0; y < height; y++)
+            std::copy_n(&cells[c][size_t(y) * width * 3], size_t(width) * 3,
+                        &sheet[((size_t(row) * height + y) * width * columns + size_t(column) * width) * 3]);
+    }
+    const RgbImage image = {width * columns, height * rows, sheet.data()};
+    if (IsTga(r.output) ? WriteTGA(writeTo.c_str(), image) : WriteBMP(writeTo.c_str(), image)) return "";
+    return "cannot write " + r.output + ": " + std::strerror(errno);
+}
+
+// Every frame in turn at the viewer's 10 frames a second, looping.
+std::string WriteAnimation(const RenderRequest& r, const std::string& writeTo, const std::vector<int32_t>& frames) {
+    int width = 0, height = 0;
+    std::vector<GifFrame> shown;
+    for (int32_t frame : frames) {
+        const std::vector<unsigned char> bottomFirst = Capture(frame, &width, &height);
+        GifFrame topFirst(bottomFirst.size());
+        const size_t row = size_t(width) * 3;
+        for (int y = 0; y < height; y++)
+            std::copy_n(&bottomFirst[size_t(height - 1 - y) * row], row, &topFirst[size_t(y) * row]);
+        shown.push_back(std::move(topFirst));
+    }
+    errno = 0;
+    if (WriteAnimatedGif(writeTo, width, height, shown, kGifFrameCentiseconds)) return "";
+    return "cannot write " + r.output + ": " + (errno ? std::strerror(errno) : "the GIF could not be written");
 }
 
 }  // namespace
@@ -143,7 +188,7 @@ std::string RenderInViewer(const RenderRequest& r, const std::string& writeTo) {
     if (r.orbitX || r.orbitY) headless::AddDrag(&script, &viewer.hWnd, MK_LBUTTON, kDragX, kDragY, r.orbitX, r.orbitY);
     if (r.pan) headless::AddDrag(&script, &viewer.hWnd, MK_RBUTTON, kDragX, kDragY, 0, r.pan);
 
-    if (r.sheetColumns == 0) {
+    if (r.sheetColumns == 0 && !IsGif(r.output)) {
         // One frame: stepped to as a user would, then the viewer's own screenshot.
         script.push_back(headless::PostCommand(&viewer.hWnd, IDM_FIRST_FRAME));
         for (int32_t f = 0; f < frames[0]; f++) script.push_back(headless::PostCommand(&viewer.hWnd, IDM_NEXT_FRAME));
@@ -151,21 +196,7 @@ std::string RenderInViewer(const RenderRequest& r, const std::string& writeTo) {
         script.push_back(headless::PostCommand(&viewer.hWnd, IDM_SCREENSHOT));
     } else {
         script.push_back([&r, &writeTo, &frames, &written] {
-            int width = 0, height = 0;
-            const int columns = r.sheetColumns, rows = int((frames.size() + columns - 1) / columns);
-            std::vector<std::vector<unsigned char>> cells;
-            for (int32_t frame : frames) cells.push_back(Capture(frame, &width, &height));
-            // Cells left to right, top to bottom; the image's rows run bottom first.
-            std::vector<unsigned char> sheet(size_t(width) * columns * height * rows * 3, 0);
-            for (size_t c = 0; c < cells.size(); c++) {
-                const int column = int(c) % columns, row = rows - 1 - int(c) / columns;
-                for (int y = 0; y < height; y++)
-                    std::copy_n(&cells[c][size_t(y) * width * 3], size_t(width) * 3,
-                                &sheet[((size_t(row) * height + y) * width * columns + size_t(column) * width) * 3]);
-            }
-            const RgbImage image = {width * columns, height * rows, sheet.data()};
-            if (!(IsTga(r.output) ? WriteTGA(writeTo.c_str(), image) : WriteBMP(writeTo.c_str(), image)))
-                written = "cannot write " + r.output + ": " + std::strerror(errno);
+            written = IsGif(r.output) ? WriteAnimation(r, writeTo, frames) : WriteSheet(r, writeTo, frames);
         });
     }
     script.push_back(headless::PostClose(&viewer.hWnd));

@@ -43,7 +43,26 @@ for size in 32x32 128x128; do
   [ "$(identify -format %wx%h "$png" 2>/dev/null)" = "$size" ] || fail "no $size icon named $icon"
 done
 
+# At home on the desktop: MD2 files are model/x-md2 once dpkg's trigger has
+# updated the MIME database; the thumbnailer's Exec line runs as a file
+# manager runs it; bash completes the commands.
+cp "$sample/lantern.md2" "$work/lantern.md2"
+content_type() { gio info -a standard::content-type "$1" | sed -n 's/^ *standard::content-type: //p'; }
+[ "$(content_type "$work/lantern.md2")" = model/x-md2 ] || fail "an installed system calls .md2 $(content_type "$work/lantern.md2")"
+thumbnailer=/usr/share/thumbnailers/velmorin.thumbnailer
+grep -qx 'MimeType=model/x-md2;' "$thumbnailer" || fail "the thumbnailer entry's MIME type"
+exec_line="$(sed -n 's/^Exec=//p' "$thumbnailer")"
+exec_line="${exec_line//%i/$work/lantern.md2}"
+exec_line="${exec_line//%o/$work/thumbnail.png}"
+${exec_line//%s/128} || fail "the thumbnailer's Exec line"
+[ "$(identify -format '%wx%h %[channels]' "$work/thumbnail.png" 2>/dev/null)" = "128x128 srgba" ] ||
+  fail "the installed thumbnailer's picture"
+velmorin-cli render "$sample/lantern.md2" --animation spin -o "$work/spin.gif" || fail "velmorin-cli render to GIF"
+bash -c 'source /usr/share/bash-completion/completions/velmorin-cli && complete -p velmorin-cli' >/dev/null ||
+  fail "the bash completion"
+
 apt remove --purge velmorin || fail "apt-get remove"
+[ "$(content_type "$work/lantern.md2")" != model/x-md2 ] || fail "model/x-md2 is still known after removal"
 dpkg -s velmorin >/dev/null 2>&1 && fail "still installed after removal"
 while read -r path; do
   [ -e "$path" ] && fail "left behind: $path"

@@ -1,0 +1,16 @@
+#pragma once
+
+// Animated GIF (giflib): frames of one size, shown `delayCentiseconds` each,
+// looping for ever. A frame of at most 256 colours keeps them exactly; a
+// frame of more is reduced to 256 by median cut, each pixel taking the
+// nearest of them.
+
+#include <string>
+#include <vector>
+
+// One frame: width x height R, G, B triples, top row first.
+using GifFrame = std::vector<unsigned char>;
+
+// Returns false, with errno where the system said why, when it cannot be written.
+bool WriteAnimatedGif(const std::string& path, int width, int height, const std::vector<GifFrame>& frames,
+                      int delayCentiseconds);

@@ -1,0 +1,225 @@
+#include "thumbnail.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <limits>
+#include <vector>
+
+#include "check.h"
+#include "formats/md2.h"
+#include "formats/pcx.h"
+#include "gltf_mesh.h"
+#include "output_files.h"
+#include "png_file.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Drawn at twice the size and averaged down, for smooth edges and alpha.
+const int kSamples = 2;
+const float kFill = 0.92f;  // of the picture's side the model's longer extent takes
+const float kYaw = 0.55f, kPitch = 0.3f;  // radians: from the front-left, a little above
+const unsigned char kGrey = 190;
+
+struct Vec {
+    float x, y, z;
+};
+Vec operator-(Vec a, Vec b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
+Vec operator+(Vec a, Vec b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
+Vec operator*(Vec a, float k) { return {a.x * k, a.y * k, a.z * k}; }
+float Dot(Vec a, Vec b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+Vec Cross(Vec a, Vec b) { return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x}; }
+Vec Unit(Vec a) {
+    const float length = std::sqrt(Dot(a, a));
+    return length > 0 ? a * (1 / length) : a;
+}
+
+// The viewer looks from +x at the origin, Y up; the thumbnail's camera is
+// that one turned by kYaw about Y and raised by kPitch.
+struct Camera {
+    Vec toward, right, up;  // toward: from the model to the camera
+};
+
+Camera ThreeQuarterCamera() {
+    Camera c;
+    c.toward = {std::cos(kPitch) * std::cos(kYaw), std::sin(kPitch), std::cos(kPitch) * std::sin(kYaw)};
+    c.right = Unit(Cross({0, 1, 0}, c.toward));
+    c.up = Cross(c.toward, c.right);
+    return c;
+}
+
+struct Canvas {
+    int side;
+    std::vector<float> depth;           // nearer is larger
+    std::vector<unsigned char> rgb;     // side x side samples
+    std::vector<unsigned char> covered;
+};
+
+// A vertex on the canvas: x, y in samples (y down), its depth and texture coordinates.
+struct Projected {
+    float x, y, depth, s, t;
+};
+
+unsigned char Texel(const RgbImage& skin, float s, float t, int channel) {
+    // Nearest, repeating, as the viewer samples its skin; t = 0 is the top row.
+    auto wrap = [](float v, int n) {
+        if (!std::isfinite(v)) return 0;
+        return std::min(n - 1, int((v - std::floor(v)) * float(n)));
+    };
+    const int x = wrap(s, skin.width), y = wrap(t, skin.height);
+    return skin.pixels[(size_t(y) * size_t(skin.width) + size_t(x)) * 3 + size_t(channel)];
+}
+
+void FillTriangle(Canvas& canvas, const Projected p[3], const RgbImage* skin, unsigned char shade) {
+    for (int k = 0; k < 3; k++)
+        if (!std::isfinite(p[k].x) || !std::isfinite(p[k].y) || !std::isfinite(p[k].depth)) return;
+    const float area = (p[1].x - p[0].x) * (p[2].y - p[0].y) - (p[2].x - p[0].x) * (p[1].y - p[0].y);
+    if (!(std::fabs(area) > 1e-12f)) return;
+    // The box on the canvas, clamped while still float so any size converts.
+    const auto onCanvas = [&canvas](float v) { return int(std::min(float(canvas.side - 1), std::max(0.0f, v))); };
+    const int x0 = onCanvas(std::floor(std::min({p[0].x, p[1].x, p[2].x})));
+    const int x1 = onCanvas(std::ceil(std::max({p[0].x, p[1].x, p[2].x})));
+    const int y0 = onCanvas(std::floor(std::min({p[0].y, p[1].y, p[2].y})));
+    const int y1 = onCanvas(std::ceil(std::max({p[0].y, p[1].y, p[2].y})));
+    for (int y = y0; y <= y1; y++)
+        for (int x = x0; x <= x1; x++) {
+            const float cx = float(x) + 0.5f, cy = float(y) + 0.5f;
+            float w[3];
+            for (int k = 0; k < 3; k++) {
+                const Projected &a = p[(k + 1) % 3], &b = p[(k + 2) % 3];
+                w[k] = ((b.x - a.x) * (cy - a.y) - (cx - a.x) * (b.y - a.y)) / area;
+            }
+            if (w[0] < 0 || w[1] < 0 || w[2] < 0) continue;  // either winding: both sides are drawn
+            const float depth = w[0] * p[0].depth + w[1] * p[1].depth + w[2] * p[2].depth;
+            const size_t at = size_t(y) * size_t(canvas.side) + size_t(x);
+            if (canvas.covered[at] && depth <= canvas.depth[at]) continue;
+            canvas.depth[at] = depth;
+            canvas.covered[at] = 1;
+            const float s = w[0] * p[0].s + w[1] * p[1].s + w[2] * p[2].s;
+            const float t = w[0] * p[0].t + w[1] * p[1].t + w[2] * p[2].t;
+            for (int c = 0; c < 3; c++) canvas.rgb[3 * at + size_t(c)] = skin ? Texel(*skin, s, t, c) : shade;
+        }
+}
+
+// The frame's triangles on a canvas, the camera fitted to their bounds.
+void Draw(const Md2Model& model, const RgbImage* skin, Canvas& canvas) {
+    const GltfGeometry geometry = BuildGeometry(model);
+    const std::vector<float> positions = FramePositions(model, 0, geometry);
+    const Camera camera = ThreeQuarterCamera();
+    const Vec light = Unit(camera.toward + camera.up * 0.7f - camera.right * 0.4f);
+    float low[2] = {std::numeric_limits<float>::max(), std::numeric_limits<float>::max()};
+    float high[2] = {-low[0], -low[1]};
+    std::vector<Vec> points;
+    for (size_t v = 0; v < geometry.vertices.size(); v++) {
+        const Vec p = {positions[3 * v], positions[3 * v + 1], positions[3 * v + 2]};
+        points.push_back(p);
+        const float onScreen[2] = {Dot(p, camera.right), Dot(p, camera.up)};
+        for (int k = 0; k < 2; k++) low[k] = std::min(low[k], onScreen[k]), high[k] = std::max(high[k], onScreen[k]);
+    }
+    const float extent = std::max({high[0] - low[0], high[1] - low[1], 1e-6f});
+    const float scale = kFill * float(canvas.side) / extent;
+    const float middle[2] = {(low[0] + high[0]) / 2, (low[1] + high[1]) / 2};
+    for (size_t i = 0; i + 2 < geometry.indices.size(); i += 3) {
+        Projected p[3];
+        Vec corner[3];
+        for (int k = 0; k < 3; k++) {
+            const uint32_t v = geometry.indices[i + size_t(k)];
+            corner[k] = points[v];
+            p[k] = {float(canvas.side) / 2 + (Dot(corner[k], camera.right) - middle[0]) * scale,
+                    float(canvas.side) / 2 - (Dot(corner[k], camera.up) - middle[1]) * scale,
+                    Dot(corner[k], camera.toward), geometry.vertices[v].s, geometry.vertices[v].t};
+        }
+        // Lit on whichever side faces the light: the shape reads either way.
+        const float lit = std::fabs(Dot(Unit(Cross(corner[1] - corner[0], corner[2] - corner[0])), light));
+        FillTriangle(canvas, p, skin, (unsigned char)(float(kGrey) * (0.35f + 0.65f * lit)));
+    }
+}
+
+// Each kSamples x kSamples block becomes one pixel: alpha its coverage, colour
+// the mean of the covered samples.
+std::vector<unsigned char> Downsample(const Canvas& canvas, int size) {
+    std::vector<unsigned char> rgba(size_t(size) * size_t(size) * 4, 0);
+    for (int y = 0; y < size; y++)
+        for (int x = 0; x < size; x++) {
+            unsigned sum[3] = {0, 0, 0}, count = 0;
+            for (int dy = 0; dy < kSamples; dy++)
+                for (int dx = 0; dx < kSamples; dx++) {
+                    const size_t at = size_t(y * kSamples + dy) * size_t(canvas.side) + size_t(x * kSamples + dx);
+                    if (!canvas.covered[at]) continue;
+                    count++;
+                    for (int c = 0; c < 3; c++) sum[c] += canvas.rgb[3 * at + size_t(c)];
+                }
+            unsigned char* out = &rgba[(size_t(y) * size_t(size) + size_t(x)) * 4];
+            if (!count) continue;
+            for (int c = 0; c < 3; c++) out[c] = (unsigned char)(sum[c] / count);
+            out[3] = (unsigned char)(255 * count / (kSamples * kSamples));
+        }
+    return rgba;
+}
+
+std::string HeaderSkinPath(const std::vector<unsigned char>& bytes) {
+    int32_t header[kMd2FieldCount];
+    ReadMd2Header(bytes.data(), bytes.size(), header);
+    const int64_t at = header[kMd2OffsetSkins];
+    if (header[kMd2NumSkins] <= 0 || at < 0 || at > int64_t(bytes.size()) - kMd2SkinNameSize) return "";
+    const char* name = reinterpret_cast<const char*>(&bytes[size_t(at)]);
+    return std::string(name, strnlen(name, kMd2SkinNameSize));
+}
+
+}  // namespace
+
+std::string FindSkin(const std::string& model, const std::string& headerSkinPath) {
+    std::error_code error;
+    const fs::path folder = fs::absolute(model, error).parent_path();
+    const fs::path named = fs::path(headerSkinPath).relative_path();
+    if (!headerSkinPath.empty()) {
+        for (fs::path above = folder;; above = above.parent_path()) {
+            if (fs::is_regular_file(above / named, error)) return (above / named).string();
+            if (above == above.parent_path()) break;
+        }
+        if (fs::is_regular_file(folder / named.filename(), error)) return (folder / named.filename()).string();
+    }
+    std::vector<fs::path> beside;
+    for (const auto& entry : fs::directory_iterator(folder, error)) {
+        std::string extension = entry.path().extension().string();
+        for (char& c : extension) c = char(std::tolower(static_cast<unsigned char>(c)));
+        if (extension == ".pcx" && entry.is_regular_file(error)) beside.push_back(entry.path());
+    }
+    return beside.size() == 1 ? beside[0].string() : "";
+}
+
+std::string MakeThumbnail(const std::string& modelPath, const std::string& output, int size) {
+    std::vector<unsigned char> bytes;
+    if (!ReadBytes(modelPath, &bytes)) return Md2RefusalText(kMd2Unreadable);
+    Md2Model model{};
+    const Md2Verdict verdict = ParseMD2(bytes.data(), bytes.size(), &model);
+    if (verdict.refusal != kMd2Accepted) return RefusalMessage(verdict.offset, Md2RefusalText(verdict.refusal));
+    std::string problem = NonFiniteFrameText(Md2FrameData(model, 0));
+    if (!problem.empty()) {
+        ReleaseModel(&model);
+        return "refused: frame 0: " + problem;
+    }
+    // A skin that is missing or refused leaves the model grey, not unthumbnailed.
+    RgbImage skin{};
+    const std::string skinPath = FindSkin(modelPath, HeaderSkinPath(bytes));
+    const bool textured = !skinPath.empty() && ReadPCX(skinPath.c_str(), &skin).refusal == kPcxAccepted;
+    Canvas canvas;
+    canvas.side = size * kSamples;
+    const size_t samples = size_t(canvas.side) * size_t(canvas.side);
+    canvas.depth.assign(samples, 0);
+    canvas.rgb.assign(3 * samples, 0);
+    canvas.covered.assign(samples, 0);
+    Draw(model, textured ? &skin : nullptr, canvas);
+    ReleaseModel(&model);
+    if (textured) std::free(skin.pixels);
+    const std::vector<unsigned char> rgba = Downsample(canvas, size);
+    const std::vector<unsigned char> png = EncodePngWithAlpha(size, size, rgba.data());
+    if (png.empty()) return "cannot encode the thumbnail as PNG";
+    StagedOutputs staged;
+    problem = StageBytes(&staged, output, png.data(), png.size());
+    return problem.empty() ? CommitOutputs(&staged) : problem;
+}

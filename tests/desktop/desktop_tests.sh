@@ -1,0 +1,97 @@
+#!/usr/bin/env bash
+# MD2 models on a Linux desktop, as a file manager meets them:
+#   desktop_tests.sh VELMORIN_CLI SAMPLE_DIR SOURCE_DIR
+# - the MIME definition, run through update-mime-database, makes GIO call a
+#   .md2 file model/x-md2, and a misnamed file with MD2's magic as well;
+# - the thumbnailer entry's Exec line, run as a file manager runs it, gives a
+#   SIZE-sided PNG with alpha, the model filling most of it, textured when a
+#   skin lies where the header names it or alone beside the model, grey
+#   otherwise; a broken model exits non-zero and writes nothing;
+# - an animated GIF has the animation's frames, 100 ms each, looping.
+set -euo pipefail
+cli="$(realpath "$1")" sample="$(realpath "$2")" source="$(realpath "$3")"
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+failures=0
+fail() { echo "FAILED: $*"; failures=$((failures + 1)); }
+
+# The MIME type, by name and by magic, from a database of our definition.
+mkdir -p "$work/data/mime/packages"
+cp "$source/packaging/desktop/velmorin-md2.xml" "$work/data/mime/packages/velmorin.xml"
+update-mime-database "$work/data/mime" 2>/dev/null  # it warns that the folder is not a standard one
+cp "$sample/lantern.md2" "$work/lantern.md2"
+cp "$sample/lantern.md2" "$work/misnamed.dat"
+for file in lantern.md2 misnamed.dat; do
+  type="$(XDG_DATA_HOME="$work/data" gio info -a standard::content-type "$work/$file" |
+    sed -n 's/^ *standard::content-type: //p')"
+  [ "$type" = model/x-md2 ] || fail "GIO calls $file $type"
+done
+
+# The thumbnailer as a file manager runs it: %i the model, %o the PNG, %s the size.
+exec_line="$(sed -n 's/^Exec=//p' "$source/packaging/desktop/velmorin.thumbnailer")"
+thumbnail() {  # thumbnail MODEL OUT SIZE
+  local line="${exec_line//%i/$(printf '%q' "$1")}"
+  line="${line//%o/$(printf '%q' "$2")}"
+  PATH="$(dirname "$cli"):$PATH" eval "${line//%s/$3}"
+}
+# Saturation of the picture's colours: a skin's, or none for the grey.
+saturation() { convert "$1" -alpha off -colorspace HSL -channel G -separate +channel -format '%[fx:mean]' info:; }
+check_thumbnail() {  # check_thumbnail PNG SIZE textured|grey
+  [ "$(identify -format '%wx%h %[channels]' "$1")" = "$2x$2 srgba" ] ||
+    fail "$1: $(identify -format '%wx%h %[channels]' "$1"), not $2 square with alpha"
+  local drawn; drawn="$(convert "$1" -alpha extract -threshold 0 -format '%@' info: | sed -E 's/x([0-9]+).*/ \1/;s/\+.*//')"
+  awk -v size="$2" -v d="$drawn" 'BEGIN { split(d, s, " "); exit !((s[1] > s[2] ? s[1] : s[2]) >= 0.85 * size) }' ||
+    fail "$1: the model takes $drawn of $2"
+  local colourful; colourful="$(awk -v s="$(saturation "$1")" 'BEGIN { print (s > 0.05) ? "textured" : "grey" }')"
+  [ "$colourful" = "$3" ] || fail "$1: $colourful, not $3"
+}
+
+models=("$sample/lantern.md2")
+[ -n "${VELMORIN_CORPUS_DIR:-}" ] && models+=("$VELMORIN_CORPUS_DIR"/md2/*.md2)
+for model in "${models[@]}"; do
+  for size in 128 256; do
+    out="$work/$(basename "$model" .md2)-$size.png"
+    start=$(date +%s%N)
+    thumbnail "$model" "$out" "$size" || fail "thumbnail of $model at $size"
+    echo "$(basename "$out"): $(( ($(date +%s%N) - start) / 1000000 )) ms"
+    # The sample's skin lies alone beside it; the corpus models have none in PCX.
+    check_thumbnail "$out" "$size" "$([ "$model" = "$sample/lantern.md2" ] && echo textured || echo grey)"
+  done
+done
+
+# A Quake 2 game folder: the header names players/lantern/skin.pcx, found from
+# the model's folder upwards; with two .pcx files beside and none named, grey.
+game="$work/baseq2"
+mkdir -p "$game/players/lantern"
+python3 - "$sample/lantern.md2" "$game/players/lantern/tris.md2" <<'PYTHON'
+import struct, sys
+data = bytearray(open(sys.argv[1], "rb").read())
+struct.pack_into("<i", data, 20, 1)  # numSkins
+struct.pack_into("<i", data, 44, len(data))  # offsetSkins: the end
+data += b"players/lantern/skin.pcx".ljust(64, b"\0")
+open(sys.argv[2], "wb").write(data)
+PYTHON
+cp "$sample/lantern.pcx" "$game/players/lantern/skin.pcx"
+cp "$sample/lantern.pcx" "$game/players/lantern/other.pcx"
+cp "$sample/lantern.pcx" "$game/players/lantern/third.pcx"
+thumbnail "$game/players/lantern/tris.md2" "$work/named.png" 128 || fail "thumbnail of the game folder's model"
+check_thumbnail "$work/named.png" 128 textured
+rm "$game/players/lantern/skin.pcx"
+thumbnail "$game/players/lantern/tris.md2" "$work/unnamed.png" 128 || fail "thumbnail without the named skin"
+check_thumbnail "$work/unnamed.png" 128 grey
+
+# A broken model: a non-zero exit, and no file for the file manager to show.
+head -c 100 "$sample/lantern.md2" >"$work/cut.md2"
+if thumbnail "$work/cut.md2" "$work/cut.png" 128 2>/dev/null; then fail "a cut model was thumbnailed"; fi
+[ ! -e "$work/cut.png" ] || fail "a thumbnail was left for a cut model"
+
+# An animated preview: the sample's "spin" animation, one GIF frame a frame.
+frames="$("$cli" info "$sample/lantern.md2" | awk '$NF == "spin" { print $4 }')"
+"$cli" render "$sample/lantern.md2" --skin "$sample/lantern.pcx" --animation spin -o "$work/spin.gif" ||
+  fail "render of an animated GIF"
+shown="$(identify -verbose "$work/spin.gif" | grep -cE '^ *Delay: 10x100$')"
+looping="$(identify -verbose "$work/spin.gif" | grep -cE '^ *Iterations: 0$')"
+[ "$shown" = "$frames" ] && [ "$looping" = "$frames" ] ||
+  fail "the GIF has $shown frames of 100 ms ($looping looping) for $frames frames"
+
+[ "$failures" = 0 ] && echo "desktop tests passed" || exit 1
