@@ -19,6 +19,7 @@ packages=(
   dpkg-dev file lintian desktop-file-utils man-db  # the Debian package: made, checked, installed
   libpng-dev nlohmann-json3-dev             # velmorin-cli export: the skin as PNG, JSON
   libgif-dev                                # velmorin-cli render: animated GIF previews
+  libtinygltf-dev                           # velmorin-cli import: glTF read by a library
   shared-mime-info libglib2.0-bin           # the MIME type checked as file managers see it (GIO)
   f3d                                       # a glTF reader of others that the export tests render with
   libbenchmark-dev libsdl2-image-dev libstb-dev  # the benchmark and what it compares with

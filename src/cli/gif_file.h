@@ -1,9 +1,7 @@
 #pragma once
 
 // Animated GIF (giflib): frames of one size, shown `delayCentiseconds` each,
-// looping for ever. A frame of at most 256 colours keeps them exactly; a
-// frame of more is reduced to 256 by median cut, each pixel taking the
-// nearest of them.
+// looping for ever, each frame with its own palette (PaletteOf, 256 colours).
 
 #include <string>
 #include <vector>

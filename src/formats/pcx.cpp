@@ -133,3 +133,45 @@ PcxVerdict ReadPCX(const char* path, RgbImage* image) {
 }
 
 int LoadPCX(const char* path, RgbImage* image) { return ReadPCX(path, image).refusal == kPcxAccepted; }
+
+PcxVerdict ReadPCXPalette(const char* path, unsigned char palette[kPaletteSize]) {
+    size_t length = 0;
+    unsigned char* bytes = ReadFileBytes(path, &length);
+    if (!bytes) return Verdict(kPcxUnreadable, 0);
+    RgbImage image{};
+    const PcxVerdict verdict = ParsePCX(bytes, length, &image);
+    if (verdict.refusal == kPcxAccepted) std::memcpy(palette, bytes + length - kPaletteSize, kPaletteSize);
+    std::free(image.pixels);
+    std::free(bytes);
+    return verdict;
+}
+
+std::vector<unsigned char> WritePCX(int32_t width, int32_t height, const unsigned char* indices,
+                                   const unsigned char palette[kPaletteSize]) {
+    std::vector<unsigned char> out(kHeaderSize, 0);
+    out[kManufacturerAt] = 10;
+    out[1] = 5;  // version: 3.0, with a palette
+    out[2] = 1;  // run-length encoded
+    out[kBitsPerPixelAt] = 8;
+    WriteLe16(&out[kXmaxAt], uint16_t(width - 1));
+    WriteLe16(&out[kYmaxAt], uint16_t(height - 1));
+    WriteLe16(&out[12], 72);  // dots per inch, across and down
+    WriteLe16(&out[14], 72);
+    out[kPlanesAt] = 1;
+    WriteLe16(&out[66], uint16_t(width));  // bytes a scan line: the width, as the decoder takes it
+    WriteLe16(&out[68], 1);                // a palette of colours
+    // Runs stop at each scan line's end, as readers that decode line by line expect.
+    for (int32_t y = 0; y < height; y++) {
+        const unsigned char* row = indices + size_t(y) * size_t(width);
+        for (int32_t x = 0; x < width;) {
+            int32_t run = 1;
+            while (x + run < width && run < 63 && row[x + run] == row[x]) run++;
+            if (run > 1 || row[x] >= 0xC0) out.push_back(uint8_t(0xC0 | run));
+            out.push_back(row[x]);
+            x += run;
+        }
+    }
+    out.push_back(kPaletteMarker);
+    out.insert(out.end(), palette, palette + kPaletteSize);
+    return out;
+}
