@@ -18,6 +18,7 @@
 #include "check.h"
 #include "formats/md2.h"
 #include "gltf_export.h"
+#include "gltf_import.h"
 #include "json_text.h"
 #include "numbers.h"
 #include "output_files.h"
@@ -72,6 +73,15 @@ const char kHelp[] =
     "      gets OUT.bin and OUT.png beside it; with several models, -o names a folder.\n"
     "      --skin SKIN.pcx          the skin (without: an untextured unlit material)\n"
     "      --gamma G                brighten the skin as the Gamma dialog does, 0.1 to 10\n"
+    "  import MODEL.glb|MODEL.gltf -o OUT.md2 [--palette PALETTE.pcx] [--scale S]\n"
+    "         [--skin-path PATH]\n"
+    "      The reverse of export: every triangle mesh of the default scene, skinned and\n"
+    "      morphed, each animation sampled at 10 frames a second (end included) as\n"
+    "      frames NAME1, NAME2, ...; the base-colour texture as OUT.pcx beside it.\n"
+    "      --palette PALETTE.pcx    map the skin to that PCX's palette (the game's)\n"
+    "      --scale S                multiply positions (default 1; Quake 2's player is\n"
+    "                               about 56 units tall)\n"
+    "      --skin-path PATH         the skin path the header names (default OUT.pcx's name)\n"
     "  thumbnail MODEL.md2 OUT.png SIZE\n"
     "      The first frame, SIZE pixels square with a transparent background, framed to\n"
     "      fill it, skinned when the skin the header names (or the only .pcx beside the\n"
@@ -357,6 +367,39 @@ int Export(const std::vector<std::string>& args) {
     });
 }
 
+int Import(const std::vector<std::string>& args) {
+    ImportRequest request;
+    std::vector<std::string> inputs;
+    Options options;
+    const std::string split = SplitArguments(args, &inputs, &options);
+    if (!split.empty()) return Usage(split);
+    for (const auto& [a, value] : options) {
+        if (a == "-o") request.output = value;
+        else if (a == "--palette") request.palette = value;
+        else if (a == "--skin-path") request.skinPath = value;
+        else if (a == "--scale") {
+            if (!ParseDecimal(value, kLeastImportScale, kMostImportScale, &request.scale))
+                return Usage("bad --scale " + value + ": a decimal number from 0.000001 to 1000000");
+        } else return Usage("unknown option " + a);
+    }
+    if (inputs.size() != 1 || request.output.empty()) return Usage("import takes one .glb or .gltf model and -o OUT.md2");
+    const std::string in = std::filesystem::path(inputs[0]).extension().string();
+    if (in != ".glb" && in != ".gltf") return Usage("import reads a .glb or .gltf file");
+    if (std::filesystem::path(request.output).extension() != ".md2") return Usage("-o names an .md2 file");
+    if (request.skinPath.size() >= size_t(kMd2SkinNameSize)) return Usage("--skin-path is longer than an MD2 holds (63 bytes)");
+    request.input = inputs[0];
+    int status = 0;
+    for (const std::string& file : {request.output, ImportedSkinPath(request.output)}) {
+        const std::string refusal = OutputRefusal(file);
+        if (!refusal.empty()) std::fprintf(stderr, "velmorin-cli: %s\n", refusal.c_str()), status = 1;
+    }
+    if (status) return status;
+    const std::string problem = ImportModel(request);
+    if (problem.empty()) return 0;
+    std::fprintf(stderr, "velmorin-cli: %s: %s\n", request.input.c_str(), problem.c_str());
+    return 1;
+}
+
 }  // namespace
 
 int Run(std::vector<std::string> args) {
@@ -397,6 +440,7 @@ int Run(std::vector<std::string> args) {
         return 1;
     }
     if (command == "render") return Render(plain);
+    if (command == "import") return Import(plain);
     if (command == "export") return Export(plain);
     return Usage("unknown command " + command);
 }

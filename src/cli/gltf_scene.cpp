@@ -1,0 +1,542 @@
+#include "gltf_scene.h"
+
+#include <tiny_gltf.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <map>
+
+#include "formats/md2.h"
+
+namespace {
+
+using tinygltf::Model;
+
+const double kFramesPerSecond = 10;      // Quake 2's
+const size_t kMostElements = 1 << 24;    // in one accessor: far beyond any MD2's 2048 vertices
+const int kTriangles = 4, kTriangleStrip = 5, kTriangleFan = 6;
+
+// 4 x 4, column-major as glTF stores it.
+struct Matrix {
+    double m[16];
+};
+
+Matrix Identity() { return {{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}}; }
+
+Matrix Multiply(const Matrix& a, const Matrix& b) {
+    Matrix out;
+    for (int column = 0; column < 4; column++)
+        for (int row = 0; row < 4; row++) {
+            double sum = 0;
+            for (int k = 0; k < 4; k++) sum += a.m[k * 4 + row] * b.m[column * 4 + k];
+            out.m[column * 4 + row] = sum;
+        }
+    return out;
+}
+
+void Transform(const Matrix& a, const double in[3], double out[3]) {
+    for (int row = 0; row < 3; row++) out[row] = a.m[row] * in[0] + a.m[4 + row] * in[1] + a.m[8 + row] * in[2] + a.m[12 + row];
+}
+
+// A node's local transform: translation, rotation (x, y, z, w), scale, and
+// its morph weights; or a matrix that animation does not touch.
+struct Pose {
+    double translation[3] = {0, 0, 0}, rotation[4] = {0, 0, 0, 1}, scale[3] = {1, 1, 1};
+    bool fixed = false;
+    Matrix matrix = Identity();
+    std::vector<double> weights;
+};
+
+Matrix MatrixOf(const Pose& p) {
+    if (p.fixed) return p.matrix;
+    const double x = p.rotation[0], y = p.rotation[1], z = p.rotation[2], w = p.rotation[3];
+    const double r[9] = {1 - 2 * (y * y + z * z), 2 * (x * y + z * w), 2 * (x * z - y * w),
+                         2 * (x * y - z * w), 1 - 2 * (x * x + z * z), 2 * (y * z + x * w),
+                         2 * (x * z + y * w), 2 * (y * z - x * w), 1 - 2 * (x * x + y * y)};
+    Matrix out = Identity();
+    for (int column = 0; column < 3; column++)
+        for (int row = 0; row < 3; row++) out.m[column * 4 + row] = r[column * 3 + row] * p.scale[column];
+    for (int row = 0; row < 3; row++) out.m[12 + row] = p.translation[row];
+    return out;
+}
+
+// An accessor's elements as numbers, `width` to an element, integers
+// normalised where the accessor says so. Every read is checked against its
+// buffer view and buffer; false, with the reason, when it does not fit.
+bool ReadAccessor(const Model& model, int index, int width, std::vector<double>* out, std::string* problem) {
+    const auto refuse = [&](const std::string& why) {
+        *problem = "accessor " + std::to_string(index) + ": " + why;
+        return false;
+    };
+    if (index < 0 || size_t(index) >= model.accessors.size()) return refuse("there is no such accessor");
+    const tinygltf::Accessor& a = model.accessors[size_t(index)];
+    if (a.sparse.isSparse) return refuse("sparse accessors are not read");
+    const int components = tinygltf::GetNumComponentsInType(uint32_t(a.type));
+    const int componentSize = tinygltf::GetComponentSizeInBytes(uint32_t(a.componentType));
+    if (components != width || componentSize <= 0) return refuse("not " + std::to_string(width) + " numbers an element");
+    if (a.count > kMostElements) return refuse("more than " + std::to_string(kMostElements) + " elements");
+    out->assign(a.count * size_t(width), 0);
+    if (a.bufferView < 0) return true;  // all zeros, as glTF says
+    if (size_t(a.bufferView) >= model.bufferViews.size()) return refuse("no such buffer view");
+    const tinygltf::BufferView& view = model.bufferViews[size_t(a.bufferView)];
+    if (view.buffer < 0 || size_t(view.buffer) >= model.buffers.size()) return refuse("no such buffer");
+    const std::vector<unsigned char>& data = model.buffers[size_t(view.buffer)].data;
+    const uint64_t element = uint64_t(componentSize) * uint64_t(width);
+    const uint64_t stride = view.byteStride ? view.byteStride : element;
+    const uint64_t start = uint64_t(view.byteOffset) + a.byteOffset;
+    if (view.byteOffset > data.size() || view.byteLength > data.size() - view.byteOffset ||
+        a.byteOffset > view.byteLength || stride < element ||
+        (a.count && (a.count - 1) * stride + element > view.byteLength - a.byteOffset))
+        return refuse("its elements do not lie inside its buffer");
+    for (size_t i = 0; i < a.count; i++)
+        for (int c = 0; c < width; c++) {
+            const unsigned char* at = &data[start + i * stride + uint64_t(c) * uint64_t(componentSize)];
+            double v = 0;
+            switch (a.componentType) {
+            case TINYGLTF_COMPONENT_TYPE_FLOAT: { float f; std::memcpy(&f, at, 4); v = f; break; }
+            case TINYGLTF_COMPONENT_TYPE_UNSIGNED_BYTE: v = at[0] / (a.normalized ? 255.0 : 1.0); break;
+            case TINYGLTF_COMPONENT_TYPE_BYTE: v = std::max(-1.0, int8_t(at[0]) / (a.normalized ? 127.0 : 1.0)); break;
+            case TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT: v = (at[0] | at[1] << 8) / (a.normalized ? 65535.0 : 1.0); break;
+            case TINYGLTF_COMPONENT_TYPE_SHORT:
+                v = std::max(-1.0, int16_t(at[0] | at[1] << 8) / (a.normalized ? 32767.0 : 1.0));
+                break;
+            case TINYGLTF_COMPONENT_TYPE_UNSIGNED_INT: {
+                uint32_t u; std::memcpy(&u, at, 4); v = u; break;
+            }
+            default: return refuse("an unknown component type");
+            }
+            if (!std::isfinite(v)) return refuse("a number that is not finite");
+            (*out)[i * size_t(width) + size_t(c)] = v;
+        }
+    return true;
+}
+
+// One primitive's vertex data, read once.
+struct Primitive {
+    std::vector<double> positions, texCoords, joints, weights;
+    std::vector<std::vector<double>> targets;  // POSITION differences
+    std::vector<uint32_t> triangles;           // indices into this primitive's vertices
+    int material = -1;
+};
+
+bool ReadPrimitive(const Model& model, const tinygltf::Primitive& p, Primitive* out, std::string* problem) {
+    const auto attribute = [&p](const char* name) {
+        const auto found = p.attributes.find(name);
+        return found == p.attributes.end() ? -1 : found->second;
+    };
+    if (p.mode != kTriangles && p.mode != kTriangleStrip && p.mode != kTriangleFan) {
+        *problem = "a primitive of points or lines (mode " + std::to_string(p.mode) + "): only triangles make an MD2";
+        return false;
+    }
+    if (attribute("POSITION") < 0) return *problem = "a primitive without positions", false;
+    if (!ReadAccessor(model, attribute("POSITION"), 3, &out->positions, problem)) return false;
+    const size_t count = out->positions.size() / 3;
+    if (attribute("TEXCOORD_0") >= 0 && !ReadAccessor(model, attribute("TEXCOORD_0"), 2, &out->texCoords, problem))
+        return false;
+    if (out->texCoords.empty()) out->texCoords.assign(2 * count, 0);
+    // Up to eight joints a vertex: JOINTS_0 / WEIGHTS_0, and _1 where present.
+    for (const char* set : {"0", "1"}) {
+        const int joints = attribute((std::string("JOINTS_") + set).c_str());
+        const int weights = attribute((std::string("WEIGHTS_") + set).c_str());
+        if (joints < 0 || weights < 0) break;
+        std::vector<double> j, w;
+        if (!ReadAccessor(model, joints, 4, &j, problem) || !ReadAccessor(model, weights, 4, &w, problem)) return false;
+        if (j.size() != 4 * count || w.size() != 4 * count) return *problem = "joints or weights not one a vertex", false;
+        out->joints.insert(out->joints.end(), j.begin(), j.end());
+        out->weights.insert(out->weights.end(), w.begin(), w.end());
+    }
+    for (const auto& target : p.targets) {
+        const auto found = target.find("POSITION");
+        std::vector<double> difference(3 * count, 0);
+        if (found != target.end() && !ReadAccessor(model, found->second, 3, &difference, problem)) return false;
+        if (difference.size() != 3 * count) return *problem = "a morph target not one position a vertex", false;
+        out->targets.push_back(difference);
+    }
+    if (out->texCoords.size() != 2 * count) return *problem = "texture coordinates not one a vertex", false;
+    std::vector<uint32_t> order;
+    if (p.indices >= 0) {
+        std::vector<double> indices;
+        if (!ReadAccessor(model, p.indices, 1, &indices, problem)) return false;
+        for (double i : indices) {
+            if (i < 0 || i >= double(count)) return *problem = "an index past the primitive's vertices", false;
+            order.push_back(uint32_t(i));
+        }
+    } else {
+        for (size_t i = 0; i < count; i++) order.push_back(uint32_t(i));
+    }
+    // Strips and fans made triangles, each counter-clockwise as glTF has them.
+    for (size_t n = 2; n < order.size(); n++) {
+        if (p.mode == kTriangles && n % 3 != 2) continue;
+        uint32_t a = order[n - 2], b = order[n - 1], c = order[n];
+        if (p.mode == kTriangleStrip && n % 2) std::swap(a, b);
+        if (p.mode == kTriangleFan) a = order[0];
+        out->triangles.insert(out->triangles.end(), {a, b, c});
+    }
+    out->material = p.material;
+    return true;
+}
+
+// An animation's channel, read once: key times and values.
+struct Channel {
+    int node = -1;
+    enum Path { kTranslation, kRotation, kScale, kWeights } path = kTranslation;
+    enum Interpolation { kLinear, kStep, kCubic } interpolation = kLinear;
+    std::vector<double> times, values;
+    size_t width = 0;
+};
+
+struct Clip {
+    std::string name;
+    std::vector<Channel> channels;
+    double end = 0;
+};
+
+bool ReadClip(const Model& model, const tinygltf::Animation& animation, Clip* clip, std::string* problem) {
+    clip->name = animation.name;
+    for (const tinygltf::AnimationChannel& c : animation.channels) {
+        Channel channel;
+        channel.node = c.target_node;
+        if (c.target_node < 0 || size_t(c.target_node) >= model.nodes.size()) continue;  // nothing to move
+        const std::map<std::string, Channel::Path> paths = {{"translation", Channel::kTranslation},
+            {"rotation", Channel::kRotation}, {"scale", Channel::kScale}, {"weights", Channel::kWeights}};
+        if (!paths.count(c.target_path)) continue;  // a path of an extension: not carried
+        channel.path = paths.at(c.target_path);
+        if (c.sampler < 0 || size_t(c.sampler) >= animation.samplers.size())
+            return *problem = "animation \"" + animation.name + "\": no such sampler", false;
+        const tinygltf::AnimationSampler& s = animation.samplers[size_t(c.sampler)];
+        channel.interpolation = s.interpolation == "STEP"          ? Channel::kStep
+                                : s.interpolation == "CUBICSPLINE" ? Channel::kCubic
+                                                                   : Channel::kLinear;
+        if (!ReadAccessor(model, s.input, 1, &channel.times, problem)) return false;
+        const int width = channel.path == Channel::kRotation ? 4 : channel.path == Channel::kWeights ? 1 : 3;
+        if (!ReadAccessor(model, s.output, width, &channel.values, problem)) return false;
+        const size_t keys = channel.times.size(), perKey = channel.interpolation == Channel::kCubic ? 3 : 1;
+        if (keys == 0) continue;
+        channel.width = channel.values.size() / (keys * perKey);
+        if (channel.width == 0 || channel.values.size() != keys * perKey * channel.width)
+            return *problem = "animation \"" + animation.name + "\": outputs do not match its key times", false;
+        for (size_t k = 0; k < keys; k++) {
+            if (channel.times[k] < 0 || (k && channel.times[k] < channel.times[k - 1]))
+                return *problem = "animation \"" + animation.name + "\": key times out of order", false;
+            clip->end = std::max(clip->end, channel.times[k]);
+        }
+        clip->channels.push_back(std::move(channel));
+    }
+    return true;
+}
+
+// The channel's value at `time`.
+std::vector<double> Sample(const Channel& c, double time) {
+    const size_t keys = c.times.size(), w = c.width, perKey = c.interpolation == Channel::kCubic ? 3 : 1;
+    // Key k's value (a cubic key stores in-tangent, value, out-tangent).
+    const auto value = [&](size_t k, size_t part) { return &c.values[(k * perKey + part) * w]; };
+    const size_t valuePart = c.interpolation == Channel::kCubic ? 1 : 0;
+    size_t k = 0;
+    while (k + 1 < keys && c.times[k + 1] <= time) k++;
+    std::vector<double> out(value(k, valuePart), value(k, valuePart) + w);
+    if (k + 1 >= keys || time <= c.times[k] || c.interpolation == Channel::kStep) return out;
+    const double dt = c.times[k + 1] - c.times[k], u = (time - c.times[k]) / dt;
+    const double* a = value(k, valuePart);
+    const double* b = value(k + 1, valuePart);
+    if (c.interpolation == Channel::kCubic) {
+        const double* outTangent = value(k, 2);
+        const double* inTangent = value(k + 1, 0);
+        const double u2 = u * u, u3 = u2 * u;
+        for (size_t i = 0; i < w; i++)
+            out[i] = (2 * u3 - 3 * u2 + 1) * a[i] + (u3 - 2 * u2 + u) * dt * outTangent[i] + (-2 * u3 + 3 * u2) * b[i] +
+                     (u3 - u2) * dt * inTangent[i];
+    } else if (c.path == Channel::kRotation) {
+        // Spherical, the shorter way round.
+        double dot = a[0] * b[0] + a[1] * b[1] + a[2] * b[2] + a[3] * b[3];
+        const double sign = dot < 0 ? -1 : 1;
+        dot = std::min(1.0, std::fabs(dot));
+        const double angle = std::acos(dot), sine = std::sin(angle);
+        const double fa = sine > 1e-9 ? std::sin((1 - u) * angle) / sine : 1 - u;
+        const double fb = sine > 1e-9 ? std::sin(u * angle) / sine : u;
+        for (size_t i = 0; i < 4; i++) out[i] = fa * a[i] + fb * sign * b[i];
+    } else {
+        for (size_t i = 0; i < w; i++) out[i] = a[i] + (b[i] - a[i]) * u;
+    }
+    if (c.path == Channel::kRotation) {
+        const double length = std::sqrt(out[0] * out[0] + out[1] * out[1] + out[2] * out[2] + out[3] * out[3]);
+        if (length > 0)
+            for (double& v : out) v /= length;
+    }
+    return out;
+}
+
+// One mesh as placed in the scene: the node that holds it, its primitives.
+struct Instance {
+    int node;
+    std::vector<Primitive> primitives;
+    size_t firstVertex;
+};
+
+struct Scene {
+    const Model* model;
+    std::vector<int> order;    // nodes of the default scene, parents before children
+    std::vector<int> parents;  // of every node, -1 for a root
+    std::vector<Pose> rest;
+    std::vector<Instance> instances;
+    size_t vertices = 0;
+};
+
+bool ReadScene(const Model& model, Scene* scene, std::string* problem) {
+    scene->model = &model;
+    const int chosen = model.defaultScene >= 0 ? model.defaultScene : 0;
+    if (model.scenes.empty() || size_t(chosen) >= model.scenes.size()) return *problem = "the file has no scene", false;
+    scene->parents.assign(model.nodes.size(), -1);
+    std::vector<bool> seen(model.nodes.size(), false);
+    std::vector<int> stack(model.scenes[size_t(chosen)].nodes.rbegin(), model.scenes[size_t(chosen)].nodes.rend());
+    while (!stack.empty()) {
+        const int node = stack.back();
+        stack.pop_back();
+        if (node < 0 || size_t(node) >= model.nodes.size()) return *problem = "a scene names a node it lacks", false;
+        if (seen[size_t(node)]) return *problem = "node " + std::to_string(node) + " is reached twice", false;
+        seen[size_t(node)] = true;
+        scene->order.push_back(node);
+        const std::vector<int>& children = model.nodes[size_t(node)].children;
+        for (auto child = children.rbegin(); child != children.rend(); ++child) {
+            if (*child >= 0 && size_t(*child) < model.nodes.size()) scene->parents[size_t(*child)] = node;
+            stack.push_back(*child);
+        }
+    }
+    for (const tinygltf::Node& n : model.nodes) {
+        Pose pose;
+        if (n.matrix.size() == 16) {
+            pose.fixed = true;
+            std::copy(n.matrix.begin(), n.matrix.end(), pose.matrix.m);
+        }
+        if (n.translation.size() == 3) std::copy(n.translation.begin(), n.translation.end(), pose.translation);
+        if (n.rotation.size() == 4) std::copy(n.rotation.begin(), n.rotation.end(), pose.rotation);
+        if (n.scale.size() == 3) std::copy(n.scale.begin(), n.scale.end(), pose.scale);
+        pose.weights = n.weights;
+        if (n.mesh >= 0 && size_t(n.mesh) < model.meshes.size() && pose.weights.empty())
+            pose.weights = model.meshes[size_t(n.mesh)].weights;
+        scene->rest.push_back(pose);
+    }
+    for (int node : scene->order) {
+        const tinygltf::Node& n = model.nodes[size_t(node)];
+        if (n.mesh < 0) continue;
+        if (size_t(n.mesh) >= model.meshes.size()) return *problem = "a node names a mesh the file lacks", false;
+        Instance instance = {node, {}, scene->vertices};
+        for (const tinygltf::Primitive& p : model.meshes[size_t(n.mesh)].primitives) {
+            Primitive primitive;
+            if (!ReadPrimitive(model, p, &primitive, problem)) return false;
+            scene->vertices += primitive.positions.size() / 3;
+            if (scene->vertices > kMostElements) return *problem = "too many vertices", false;
+            instance.primitives.push_back(std::move(primitive));
+        }
+        scene->instances.push_back(std::move(instance));
+    }
+    if (scene->instances.empty()) return *problem = "the default scene holds no mesh", false;
+    return true;
+}
+
+// Every vertex's position in MD2's axes, with the poses given.
+std::vector<float> Positions(const Scene& scene, const std::vector<Pose>& poses, double scale, std::string* problem) {
+    const Model& model = *scene.model;
+    std::vector<Matrix> world(model.nodes.size(), Identity());
+    for (int node : scene.order) {
+        const int parent = scene.parents[size_t(node)];
+        world[size_t(node)] = parent < 0 ? MatrixOf(poses[size_t(node)])
+                                         : Multiply(world[size_t(parent)], MatrixOf(poses[size_t(node)]));
+    }
+    std::vector<float> out;
+    out.reserve(3 * scene.vertices);
+    for (const Instance& instance : scene.instances) {
+        const tinygltf::Node& node = model.nodes[size_t(instance.node)];
+        std::vector<Matrix> joints;
+        if (node.skin >= 0 && size_t(node.skin) < model.skins.size()) {
+            const tinygltf::Skin& skin = model.skins[size_t(node.skin)];
+            std::vector<double> inverse;
+            if (skin.inverseBindMatrices >= 0 && !ReadAccessor(model, skin.inverseBindMatrices, 16, &inverse, problem))
+                return {};
+            for (size_t j = 0; j < skin.joints.size(); j++) {
+                const int joint = skin.joints[j];
+                if (joint < 0 || size_t(joint) >= model.nodes.size()) return *problem = "a skin names a node it lacks", std::vector<float>{};
+                Matrix bind = Identity();
+                if (inverse.size() >= 16 * (j + 1)) std::copy(&inverse[16 * j], &inverse[16 * j] + 16, bind.m);
+                joints.push_back(Multiply(world[size_t(joint)], bind));
+            }
+        }
+        const std::vector<double>& weights = poses[size_t(instance.node)].weights;
+        for (const Primitive& p : instance.primitives) {
+            const size_t count = p.positions.size() / 3;
+            for (size_t v = 0; v < count; v++) {
+                double local[3] = {p.positions[3 * v], p.positions[3 * v + 1], p.positions[3 * v + 2]};
+                for (size_t t = 0; t < p.targets.size() && t < weights.size(); t++)
+                    for (int c = 0; c < 3; c++) local[c] += weights[t] * p.targets[t][3 * v + size_t(c)];
+                double placed[3] = {0, 0, 0};
+                if (joints.empty() || p.joints.empty()) {
+                    Transform(world[size_t(instance.node)], local, placed);
+                } else {
+                    for (size_t k = 0; k < p.joints.size() / count; k++) {
+                        const size_t at = (k / 4) * 4 * count + 4 * v + k % 4;  // set k/4, component k%4
+                        const double jointIndex = p.joints[at], weight = p.weights[at];
+                        if (weight == 0) continue;
+                        if (jointIndex < 0 || jointIndex >= double(joints.size()))
+                            return *problem = "a vertex names a joint its skin lacks", std::vector<float>{};
+                        double moved[3];
+                        Transform(joints[size_t(jointIndex)], local, moved);
+                        for (int c = 0; c < 3; c++) placed[c] += weight * moved[c];
+                    }
+                }
+                // glTF (x, y, z) is MD2 (x, -z, y).
+                out.insert(out.end(), {float(placed[0] * scale), float(-placed[2] * scale), float(placed[1] * scale)});
+            }
+        }
+    }
+    return out;
+}
+
+// The poses of `clip` at `time`: rest poses with the clip's channels applied.
+std::vector<Pose> PosesAt(const Scene& scene, const Clip* clip, double time) {
+    std::vector<Pose> poses = scene.rest;
+    if (!clip) return poses;
+    for (const Channel& c : clip->channels) {
+        Pose& pose = poses[size_t(c.node)];
+        const std::vector<double> value = Sample(c, time);
+        if (c.path == Channel::kWeights) {
+            pose.weights = value;
+            continue;
+        }
+        double* into = c.path == Channel::kTranslation ? pose.translation
+                       : c.path == Channel::kRotation  ? pose.rotation
+                                                       : pose.scale;
+        std::copy(value.begin(), value.begin() + long(std::min<size_t>(value.size(), c.path == Channel::kRotation ? 4 : 3)), into);
+        pose.fixed = false;
+    }
+    return poses;
+}
+
+// A frame name: the animation's name, made of letters, digits and _ and cut
+// so that the number fits the 16-byte field; a name that ends in a digit
+// gets a _ so that info splits the number back off.
+std::string FrameName(const std::string& animation, int number) {
+    std::string base;
+    for (char c : animation)
+        if (std::isalnum(static_cast<unsigned char>(c)) || c == '_') base += c;
+    if (base.empty()) base = "frame";
+    const std::string digits = std::to_string(number);
+    base = base.substr(0, size_t(kMd2FrameNameSize - 1) - digits.size() - 1);
+    if (std::isdigit(static_cast<unsigned char>(base.back()))) base += '_';
+    return base + digits;
+}
+
+// A file velmorin-cli export made: its one mesh's morph targets are its
+// frames, named by extras.targetNames, frame 0 by the mesh.
+bool IsOwnExport(const Model& model, const Scene& scene, std::vector<std::string>* names) {
+    if (model.asset.generator.rfind("velmorin-cli", 0) != 0 || scene.instances.size() != 1) return false;
+    const tinygltf::Node& node = model.nodes[size_t(scene.instances[0].node)];
+    const tinygltf::Mesh& mesh = model.meshes[size_t(node.mesh)];
+    const tinygltf::Value& targetNames = mesh.extras.Get("targetNames");
+    if (mesh.primitives.size() != 1 || !targetNames.IsArray() ||
+        targetNames.ArrayLen() != mesh.primitives[0].targets.size())
+        return false;
+    names->push_back(mesh.name);
+    for (size_t t = 0; t < targetNames.ArrayLen(); t++) names->push_back(targetNames.Get(int(t)).Get<std::string>());
+    return true;
+}
+
+std::string ReadFrames(const Model& model, const Scene& scene, double scale, ImportedMesh* mesh) {
+    std::string problem;
+    std::vector<std::string> ownNames;
+    if (IsOwnExport(model, scene, &ownNames)) {
+        for (size_t f = 0; f < ownNames.size(); f++) {
+            std::vector<Pose> poses = scene.rest;
+            poses[size_t(scene.instances[0].node)].weights.assign(ownNames.size() - 1, 0);
+            if (f) poses[size_t(scene.instances[0].node)].weights[f - 1] = 1;
+            mesh->frames.push_back({ownNames[f], Positions(scene, poses, scale, &problem)});
+            if (!problem.empty()) return problem;
+        }
+        return "";
+    }
+    std::vector<Clip> clips;
+    size_t total = 0;
+    for (const tinygltf::Animation& animation : model.animations) {
+        Clip clip;
+        if (!ReadClip(model, animation, &clip, &problem)) return problem;
+        total += size_t(std::ceil(clip.end * kFramesPerSecond - 1e-6)) + 1;
+        if (total > size_t(kMd2MaxFrames))
+            return "its animations sample to more than the format's limit of " + std::to_string(kMd2MaxFrames) +
+                   " frames at 10 a second: shorten or drop animations";
+        clips.push_back(std::move(clip));
+    }
+    if (clips.empty()) {
+        mesh->frames.push_back({FrameName("frame", 1), Positions(scene, scene.rest, scale, &problem)});
+        return problem;
+    }
+    for (const Clip& clip : clips) {
+        const int count = int(std::ceil(clip.end * kFramesPerSecond - 1e-6)) + 1;
+        for (int k = 0; k < count; k++) {
+            const double time = std::min(clip.end, k / kFramesPerSecond);
+            mesh->frames.push_back({FrameName(clip.name, k + 1), Positions(scene, PosesAt(scene, &clip, time), scale, &problem)});
+            if (!problem.empty()) return problem;
+        }
+    }
+    return "";
+}
+
+// The first base-colour texture of the scene's primitives, as RGB.
+void ReadTexture(const Model& model, const Scene& scene, ImportedMesh* mesh) {
+    for (const Instance& instance : scene.instances)
+        for (const Primitive& p : instance.primitives) {
+            if (p.material < 0 || size_t(p.material) >= model.materials.size()) continue;
+            const int texture = model.materials[size_t(p.material)].pbrMetallicRoughness.baseColorTexture.index;
+            if (texture < 0 || size_t(texture) >= model.textures.size()) continue;
+            const int source = model.textures[size_t(texture)].source;
+            if (source < 0 || size_t(source) >= model.images.size()) continue;
+            const tinygltf::Image& image = model.images[size_t(source)];
+            const size_t bytes = image.bits == 16 ? 2 : 1, components = size_t(std::max(image.component, 0));
+            const size_t pixels = size_t(std::max(image.width, 0)) * size_t(std::max(image.height, 0));
+            if (!pixels || components < 1 || components > 4 || image.image.size() < pixels * components * bytes) continue;
+            mesh->textureWidth = image.width;
+            mesh->textureHeight = image.height;
+            mesh->texture.resize(3 * pixels);
+            for (size_t i = 0; i < pixels; i++)
+                for (size_t c = 0; c < 3; c++) {
+                    const size_t from = (i * components + std::min(c, components < 3 ? size_t(0) : c)) * bytes;
+                    mesh->texture[3 * i + c] = image.image[from + bytes - 1];  // of a 16-bit sample, the high byte
+                }
+            return;
+        }
+}
+
+}  // namespace
+
+std::string ReadGltfScene(const std::string& path, double scale, ImportedMesh* mesh) {
+    tinygltf::TinyGLTF loader;
+    Model model;
+    std::string error, warning;
+    const bool binary = std::filesystem::path(path).extension() == ".glb";
+    const bool read = binary ? loader.LoadBinaryFromFile(&model, &error, &warning, path)
+                             : loader.LoadASCIIFromFile(&model, &error, &warning, path);
+    if (!read) return "the glTF cannot be read: " + (error.empty() ? std::string("tinygltf refused it") : error);
+    Scene scene;
+    std::string problem;
+    if (!ReadScene(model, &scene, &problem)) return problem;
+    for (const Instance& instance : scene.instances) {
+        size_t first = instance.firstVertex;
+        for (const Primitive& p : instance.primitives) {
+            for (uint32_t v : p.triangles) mesh->triangles.push_back(uint32_t(first + v));
+            mesh->texCoords.insert(mesh->texCoords.end(), p.texCoords.begin(), p.texCoords.end());
+            first += p.positions.size() / 3;
+        }
+    }
+    // An MD2 holds at most 4096 triangles, so at most three vertices each
+    // (before welding); more are refused before any frame is computed.
+    if (mesh->triangles.size() / 3 > size_t(kMd2MaxTriangles))
+        return "more triangles than Quake 2's limit of " + std::to_string(kMd2MaxTriangles) + ": " +
+               std::to_string(mesh->triangles.size() / 3) + "; use a lower-poly mesh";
+    if (scene.vertices > 3 * size_t(kMd2MaxTriangles))
+        return "more vertices than " + std::to_string(kMd2MaxTriangles) + " triangles can use: " +
+               std::to_string(scene.vertices) + "; use a lower-poly mesh";
+    problem = ReadFrames(model, scene, scale, mesh);
+    if (!problem.empty()) return problem;
+    ReadTexture(model, scene, mesh);
+    return "";
+}
