@@ -2,8 +2,9 @@
 # Builds the libFuzzer targets with clang and runs each for FUZZ_SECONDS
 # (default 60) under AddressSanitizer and UndefinedBehaviorSanitizer: the MD2
 # and PCX parsers, seeded with the crafted files and the real corpus, the
-# viewer's MD2 read path (from a file) against the parser, and the
-# screenshot writers read back by the tests' own reader. A crash fails the run and leaves
+# viewer's MD2 read path (from a file) against the parser, the screenshot
+# writers read back by the tests' own reader, and the glTF importer (whose
+# MD2 the parser must accept). A crash fails the run and leaves
 # its input in build/fuzz/findings.
 set -euo pipefail
 top="$(cd "$(dirname "$0")/.." && pwd)"
@@ -23,7 +24,9 @@ mkdir -p "$out/findings"
 # to that, and mutations make them whole again at a size that runs a hundred
 # times faster; the real files at full size are covered by the corpus tests'
 # bit flips under the sanitizers.
-for kind in md2 md2_read pcx writers; do
+mkdir -p "$out/seeds/import"
+cp "$top/tests/fuzz/import_seed.gltf" "$out/seeds/import/"
+for kind in md2 md2_read pcx writers import; do
   data="${kind%_read}"  # the read path takes the parser's seeds and dictionary
   mkdir -p "$out/seeds/$data" "$out/work/$kind"
   cp "$corpus/$data/"* "$out/seeds/$data/" 2>/dev/null || true

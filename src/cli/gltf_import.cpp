@@ -187,10 +187,8 @@ std::string ImportedSkinPath(const std::string& output) {
     return std::filesystem::path(output).replace_extension(".pcx").string();
 }
 
-std::string ImportModel(const ImportRequest& r) {
-    ImportedMesh mesh;
-    std::string problem = ReadGltfScene(r.input, r.scale, &mesh);
-    if (!problem.empty()) return problem;
+std::string ConvertImported(const ImportedMesh& mesh, const ImportRequest& r, std::vector<unsigned char>* md2,
+                            std::vector<unsigned char>* pcx) {
     const bool skinned = !mesh.texture.empty();
     if (skinned && int64_t{mesh.textureWidth} * mesh.textureHeight > kLargestSkin)
         return "the texture is " + std::to_string(mesh.textureWidth) + " x " + std::to_string(mesh.textureHeight) +
@@ -198,22 +196,30 @@ std::string ImportModel(const ImportRequest& r) {
     Md2Contents contents;
     contents.skinWidth = skinned ? mesh.textureWidth : kUntexturedSkinSide;
     contents.skinHeight = skinned ? mesh.textureHeight : kUntexturedSkinSide;
-    const std::string pcxPath = ImportedSkinPath(r.output);
     if (skinned || !r.skinPath.empty())
-        contents.skins.push_back(r.skinPath.empty() ? std::filesystem::path(pcxPath).filename().string() : r.skinPath);
-    problem = BuildContents(mesh, &contents);
+        contents.skins.push_back(r.skinPath.empty() ? std::filesystem::path(ImportedSkinPath(r.output)).filename().string()
+                                                    : r.skinPath);
+    std::string problem = BuildContents(mesh, &contents);
     if (!problem.empty()) return problem;
-    std::vector<unsigned char> pcx;
     if (skinned) {
         std::vector<uint8_t> indices;
         unsigned char palette[768];
         problem = SkinIndices(mesh, r.palette, &indices, palette);
         if (!problem.empty()) return problem;
-        pcx = WritePCX(mesh.textureWidth, mesh.textureHeight, indices.data(), palette);
+        *pcx = WritePCX(mesh.textureWidth, mesh.textureHeight, indices.data(), palette);
     }
-    const std::vector<unsigned char> md2 = WriteMD2(contents);
+    *md2 = WriteMD2(contents);
+    return "";
+}
+
+std::string ImportModel(const ImportRequest& r) {
+    ImportedMesh mesh;
+    std::string problem = ReadGltfScene(r.input, r.scale, &mesh);
+    std::vector<unsigned char> md2, pcx;
+    if (problem.empty()) problem = ConvertImported(mesh, r, &md2, &pcx);
+    if (!problem.empty()) return problem;
     StagedOutputs staged;
     problem = StageBytes(&staged, r.output, md2.data(), md2.size());
-    if (problem.empty() && skinned) problem = StageBytes(&staged, pcxPath, pcx.data(), pcx.size());
+    if (problem.empty() && !pcx.empty()) problem = StageBytes(&staged, ImportedSkinPath(r.output), pcx.data(), pcx.size());
     return problem.empty() ? CommitOutputs(&staged) : problem;
 }

@@ -9,6 +9,7 @@
 // positions agree in every frame; the GL commands are BuildGlCommands'.
 
 #include <string>
+#include <vector>
 
 // Quake 2's model compiler (qdata) builds a model's GL command list in
 // 16,384 words; an MD2 with a longer list is refused.
@@ -25,6 +26,12 @@ struct ImportRequest {
 // Returns "" when OUT.md2 (and OUT.pcx) are written, else why not: then
 // nothing is written and no earlier file is touched.
 std::string ImportModel(const ImportRequest& request);
+
+// The MD2's bytes and, when the mesh has a texture, the PCX's, from frames
+// read by ReadGltfScene; "" or why not.
+struct ImportedMesh;
+std::string ConvertImported(const ImportedMesh& mesh, const ImportRequest& request, std::vector<unsigned char>* md2,
+                            std::vector<unsigned char>* pcx);
 
 // The PCX written beside OUT.md2.
 std::string ImportedSkinPath(const std::string& output);

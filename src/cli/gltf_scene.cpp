@@ -506,16 +506,8 @@ void ReadTexture(const Model& model, const Scene& scene, ImportedMesh* mesh) {
         }
 }
 
-}  // namespace
-
-std::string ReadGltfScene(const std::string& path, double scale, ImportedMesh* mesh) {
-    tinygltf::TinyGLTF loader;
-    Model model;
-    std::string error, warning;
-    const bool binary = std::filesystem::path(path).extension() == ".glb";
-    const bool read = binary ? loader.LoadBinaryFromFile(&model, &error, &warning, path)
-                             : loader.LoadASCIIFromFile(&model, &error, &warning, path);
-    if (!read) return "the glTF cannot be read: " + (error.empty() ? std::string("tinygltf refused it") : error);
+// The meshes of a loaded file as frames.
+std::string SceneToMesh(const Model& model, double scale, ImportedMesh* mesh) {
     Scene scene;
     std::string problem;
     if (!ReadScene(model, &scene, &problem)) return problem;
@@ -539,4 +531,40 @@ std::string ReadGltfScene(const std::string& path, double scale, ImportedMesh* m
     if (!problem.empty()) return problem;
     ReadTexture(model, scene, mesh);
     return "";
+}
+
+std::string Unreadable(const std::string& error) {
+    return "the glTF cannot be read: " + (error.empty() ? std::string("tinygltf refused it") : error);
+}
+
+bool NoFile(const std::string&, void*) { return false; }
+std::string SamePath(const std::string& path, void*) { return path; }
+bool ReadNoFile(std::vector<unsigned char>*, std::string* error, const std::string&, void*) {
+    *error = "no file is read";
+    return false;
+}
+bool WriteNoFile(std::string*, const std::string&, const std::vector<unsigned char>&, void*) { return false; }
+
+}  // namespace
+
+std::string ReadGltfScene(const std::string& path, double scale, ImportedMesh* mesh) {
+    tinygltf::TinyGLTF loader;
+    Model model;
+    std::string error, warning;
+    const bool binary = std::filesystem::path(path).extension() == ".glb";
+    const bool read = binary ? loader.LoadBinaryFromFile(&model, &error, &warning, path)
+                             : loader.LoadASCIIFromFile(&model, &error, &warning, path);
+    return read ? SceneToMesh(model, scale, mesh) : Unreadable(error);
+}
+
+std::string ReadGltfSceneFromMemory(const unsigned char* bytes, size_t size, double scale, ImportedMesh* mesh) {
+    tinygltf::TinyGLTF loader;
+    loader.SetFsCallbacks({NoFile, SamePath, ReadNoFile, WriteNoFile, nullptr});
+    Model model;
+    std::string error, warning;
+    const bool binary = size >= 4 && std::memcmp(bytes, "glTF", 4) == 0;
+    const bool read = binary ? loader.LoadBinaryFromMemory(&model, &error, &warning, bytes, unsigned(size))
+                             : loader.LoadASCIIFromString(&model, &error, &warning, reinterpret_cast<const char*>(bytes),
+                                                          unsigned(size), "");
+    return read ? SceneToMesh(model, scale, mesh) : Unreadable(error);
 }

@@ -8,6 +8,8 @@
 // frames (frame 0 and one morph target a frame, named by extras.targetNames).
 // Positions are in MD2's axes: glTF (x, y, z) is MD2 (x, -z, y).
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -27,3 +29,6 @@ struct ImportedMesh {
 
 // Returns "" with `mesh` filled, else why the file cannot be imported.
 std::string ReadGltfScene(const std::string& path, double scale, ImportedMesh* mesh);
+// The same from the file's bytes (a .glb by its magic, else .gltf text),
+// with no other file read: for the fuzzer.
+std::string ReadGltfSceneFromMemory(const unsigned char* bytes, size_t size, double scale, ImportedMesh* mesh);
