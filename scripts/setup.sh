@@ -22,6 +22,7 @@ packages=(
   libtinygltf-dev                           # velmorin-cli import: glTF read by a library
   shared-mime-info libglib2.0-bin           # the MIME type checked as file managers see it (GIO)
   f3d                                       # a glTF reader of others that the export tests render with
+  assimp-utils                              # assimp's command, reading the MD2 files import writes
   libbenchmark-dev libsdl2-image-dev libstb-dev  # the benchmark and what it compares with
 )
 
@@ -50,10 +51,13 @@ clang_major="$(clang -dumpversion | cut -d. -f1)"
 install_missing "libclang-rt-$clang_major-dev"
 # Node.js for the Khronos glTF-Validator: Debian's, unless the machine has one.
 command -v node >/dev/null && command -v npm >/dev/null || install_missing nodejs npm
-# The validator itself, from the npm registry, into the cache outside the repository.
+# The validator, and three.js (which evaluates the glTF animations import
+# is checked against), from the npm registry, into the cache outside the repository.
 npm_prefix="${VELMORIN_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/velmorin}/npm"
-if [ ! -f "$npm_prefix/node_modules/gltf-validator/package.json" ]; then
-  echo "Installing gltf-validator into $npm_prefix"
-  mkdir -p "$npm_prefix"
-  npm install --silent --no-audit --no-fund --prefix "$npm_prefix" gltf-validator@2.0.0-dev.3.10 >/dev/null
-fi
+for module in gltf-validator@2.0.0-dev.3.10 three@0.160.0; do
+  if [ ! -f "$npm_prefix/node_modules/${module%@*}/package.json" ]; then
+    echo "Installing $module into $npm_prefix"
+    mkdir -p "$npm_prefix"
+    npm install --silent --no-audit --no-fund --prefix "$npm_prefix" "$module" >/dev/null
+  fi
+done

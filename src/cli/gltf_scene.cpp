@@ -533,8 +533,12 @@ std::string SceneToMesh(const Model& model, double scale, ImportedMesh* mesh) {
     return "";
 }
 
-std::string Unreadable(const std::string& error) {
-    return "the glTF cannot be read: " + (error.empty() ? std::string("tinygltf refused it") : error);
+// tinygltf's reason, on one line and cut short: it can quote a whole data URI.
+std::string Unreadable(std::string error) {
+    if (error.empty()) error = "tinygltf refused it";
+    std::replace(error.begin(), error.end(), '\n', ' ');
+    while (!error.empty() && error.back() == ' ') error.pop_back();
+    return "the glTF cannot be read: " + (error.size() > 200 ? error.substr(0, 200) + "..." : error);
 }
 
 bool NoFile(const std::string&, void*) { return false; }

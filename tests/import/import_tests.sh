@@ -1,0 +1,133 @@
+#!/usr/bin/env bash
+# velmorin-cli import against readers and evaluators nobody on this project wrote:
+#   import_tests.sh VELMORIN_CLI SAMPLE_DIR
+# - round trip: export then import of the sample and the corpus models gives
+#   the same frames and names, every vertex within one quantisation step, the
+#   same pictures in the viewer (wire-frame, and skinned), and a PCX that
+#   ImageMagick decodes to the original skin's pixels (also with --palette);
+# - a skinned, animated glTF made with Blender (tests/import/blender_arm.glb,
+#   by make_blender_fixture.py): the frames at 10 a second are three.js's
+#   evaluation of it, point for point within one quantisation step;
+# - assimp reads every imported MD2 with its triangles, and check finds no
+#   error and no warning;
+# - broken files and models beyond Quake 2's limits are refused with their
+#   reasons, exit 1, and nothing is written.
+set -euo pipefail
+cli="$1" sample="$2"
+here="$(cd "$(dirname "$0")" && pwd)"
+modules="${VELMORIN_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/velmorin}/npm/node_modules"
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+export LIBGL_ALWAYS_SOFTWARE=1 GALLIUM_DRIVER=llvmpipe  # the renders compared are both headless EGL
+failures=0
+fail() { echo "FAILED: $*"; failures=$((failures + 1)); }
+
+# Frames of two MD2 files: the same names, and each vertex of one within a step of the other's.
+same_frames() {
+  python3 - "$1" "$2" <<'PYTHON'
+import struct, sys
+def frames(path):
+    data = open(path, "rb").read()
+    h = struct.unpack_from("<17i", data)
+    out = []
+    for f in range(h[10]):
+        at = h[14] + f * h[4]
+        scale, translate = struct.unpack_from("<3f", data, at), struct.unpack_from("<3f", data, at + 12)
+        name = data[at + 24:at + 40].split(b"\0")[0]
+        points = {tuple(round(data[at + 40 + 4 * v + c] * scale[c] + translate[c], 4) for c in range(3))
+                  for v in range(h[6])}
+        out.append((name, scale, points))
+    return out
+a, b = frames(sys.argv[1]), frames(sys.argv[2])
+if [f[0] for f in a] != [f[0] for f in b]:
+    sys.exit(f"frame names differ: {len(a)} and {len(b)} frames")
+for (name, _, points), (_, step, imported) in zip(a, b):
+    for p in points:
+        if not any(all(abs(p[c] - q[c]) <= step[c] * 1.0001 + 1e-4 for c in range(3)) for q in imported):
+            sys.exit(f"{name.decode()}: {p} has no imported vertex within a step")
+PYTHON
+}
+
+models=("$sample/lantern.md2")
+[ -n "${VELMORIN_CORPUS_DIR:-}" ] && models+=("$VELMORIN_CORPUS_DIR"/md2/*.md2)
+for model in "${models[@]}"; do
+  name="$(basename "$model" .md2)"
+  skin=()
+  [ "$model" = "$sample/lantern.md2" ] && skin=(--skin "$sample/lantern.pcx")
+  for form in glb gltf; do
+    mkdir -p "$work/$name-$form"
+    "$cli" export "$model" "${skin[@]}" -o "$work/$name-$form/$name.$form" || fail "export of $name as .$form"
+    start=$(date +%s%N)
+    "$cli" import "$work/$name-$form/$name.$form" -o "$work/$name-$form/back.md2" || { fail "import of $name.$form"; continue; }
+    echo "$name.$form imported in $(( ($(date +%s%N) - start) / 1000000 )) ms"
+    same_frames "$model" "$work/$name-$form/back.md2" || fail "$name.$form: the frames came back otherwise"
+  done
+  back="$work/$name-glb/back.md2"
+  "$cli" render "$model" --mode wire -o "$work/$name-wire.bmp"
+  "$cli" render "$back" --mode wire -o "$work/$name-back-wire.bmp"
+  cmp -s "$work/$name-wire.bmp" "$work/$name-back-wire.bmp" || fail "$name: the imported model draws otherwise"
+  problems="$("$cli" check "$back" ${skin:+"$work/$name-glb/back.pcx"})"
+  [ "$problems" = "$back: no problems" ] || fail "check of the imported $name: $problems"
+  triangles="$("$cli" info "$back" --json | python3 -c 'import json, sys; print(json.load(sys.stdin)["header"]["numTriangles"])')"
+  faces="$(assimp info "$back" 2>/dev/null | sed -n 's/^Faces: *//p')"
+  [ "$faces" = "$triangles" ] || fail "assimp reads $faces faces of the imported $name's $triangles"
+done
+
+# The skin: the PCX decodes to the original skin's pixels, with its own
+# palette and with the original's given; the picture is the original's.
+for palette in "" "$sample/lantern.pcx"; do
+  "$cli" import "$work/lantern-glb/lantern.glb" ${palette:+--palette "$palette"} -o "$work/skinned.md2" ||
+    fail "import with the palette \"$palette\""
+  [ "$(convert "$work/skinned.pcx" rgb:- | md5sum)" = "$(convert "$sample/lantern.pcx" rgb:- | md5sum)" ] ||
+    fail "the imported skin's pixels (palette \"$palette\")"
+done
+"$cli" render "$sample/lantern.md2" --skin "$sample/lantern.pcx" -o "$work/skinned.bmp"
+"$cli" render "$work/skinned.md2" --skin "$work/skinned.pcx" -o "$work/skinned-back.bmp"
+cmp -s "$work/skinned.bmp" "$work/skinned-back.bmp" || fail "the imported skinned model draws otherwise"
+
+# Blender's model against three.js's evaluation of it.
+"$cli" import "$here/blender_arm.glb" -o "$work/arm.md2" || fail "import of Blender's model"
+node "$here/compare_three.mjs" "$modules" "$here/blender_arm.glb" "$work/arm.md2" || fail "Blender's model against three.js"
+[ "$("$cli" check "$work/arm.md2")" = "$work/arm.md2: no problems" ] || fail "check of Blender's model"
+
+# Refusals: each exit 1 with its reason, nothing written.
+python3 - "$here/../fuzz/import_seed.gltf" "$work" <<'PYTHON'
+import base64, json, struct, sys
+seed, work = json.load(open(sys.argv[1])), sys.argv[2]
+def write(name, document):
+    json.dump(document, open(f"{work}/{name}.gltf", "w"))
+def with_buffer(document, data):
+    document["buffers"] = [{"byteLength": len(data), "uri": "data:application/octet-stream;base64," + base64.b64encode(data).decode()}]
+    document["bufferViews"] = [{"buffer": 0, "byteOffset": 0, "byteLength": len(data)}]
+    return document
+points = json.loads(json.dumps(seed)); points["meshes"][0]["primitives"][0]["mode"] = 0
+write("points", points)
+long = json.loads(json.dumps(seed)); long["accessors"][7]["max"] = [60]
+times = long["accessors"][7]
+data = bytearray(base64.b64decode(long["buffers"][0]["uri"].split(",")[1]))
+view = long["bufferViews"][times["bufferView"]]
+struct.pack_into("<3f", data, view["byteOffset"], 0, 30, 60)
+long["buffers"][0]["uri"] = "data:application/octet-stream;base64," + base64.b64encode(bytes(data)).decode()
+write("long", long)
+# A strip of 5000 triangles, and 2500 separate triangles of 7500 vertices.
+def strip(name, count, mode, vertices):
+    data = b"".join(struct.pack("<3f", v % 97, v // 97, 0) for v in range(vertices))
+    write(name, with_buffer({"asset": {"version": "2.0"}, "scene": 0, "scenes": [{"nodes": [0]}], "nodes": [{"mesh": 0}],
+        "meshes": [{"primitives": [{"attributes": {"POSITION": 0}, "mode": mode}]}],
+        "accessors": [{"bufferView": 0, "componentType": 5126, "count": vertices, "type": "VEC3",
+                       "min": [0, 0, 0], "max": [96, vertices // 97, 0]}]}, data))
+strip("triangles", 5000, 5, 5002)
+strip("vertices", 2500, 4, 7500)
+open(f"{work}/cut.glb", "wb").write(b"glTF\x02\x00\x00\x00\xff\x00\x00\x00")
+open(f"{work}/text.gltf", "w").write("{ not json")
+PYTHON
+for row in "points:only triangles" "long:512 frames" "triangles:limit of 4096" "vertices:limit of 2048" \
+           "cut:cannot be read" "text:cannot be read"; do
+  file="${row%%:*}" reason="${row#*:}"
+  input="$work/$file.gltf"; [ -e "$input" ] || input="$work/$file.glb"
+  if "$cli" import "$input" -o "$work/refused.md2" 2>"$work/error"; then fail "$file was imported"; fi
+  grep -q "$reason" "$work/error" || fail "$file: not \"$reason\": $(head -c 300 "$work/error")"
+done
+[ ! -e "$work/refused.md2" ] && [ ! -e "$work/refused.pcx" ] || fail "a refused import left a file"
+
+[ "$failures" = 0 ] && echo "import tests passed" || exit 1
