@@ -23,6 +23,8 @@
 #include "formats/md2.h"
 #include "formats/pcx.h"
 #include "formats/screenshot_files.h"
+#include "gltf_export.h"
+#include "gltf_import.h"
 #include "headless/headless.h"
 #include "render/frame_drawing.h"
 #include "render/scene.h"
@@ -210,6 +212,26 @@ void DrawVertexBuffer(benchmark::State& state, std::string path, bool textured) 
     StopViewer();
 }
 
+// --- glTF: the way in against the way out, on the same model ---
+
+std::string TempFile(const char* name) { return (fs::temp_directory_path() / name).string(); }
+
+void ExportGltf(benchmark::State& state, std::string model) {
+    ExportRequest request;
+    request.model = model;
+    request.output = TempFile("velmorin_bench_export.glb");
+    for (auto _ : state)
+        if (!ExportModel(request).empty()) state.SkipWithError("export failed");
+}
+
+void ImportGltf(benchmark::State& state, std::string glb) {
+    ImportRequest request;
+    request.input = glb;
+    request.output = TempFile("velmorin_bench_import.md2");
+    for (auto _ : state)
+        if (!ImportModel(request).empty()) state.SkipWithError("import failed");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -252,6 +274,14 @@ int main(int argc, char** argv) {
         benchmark::RegisterBenchmark(("DrawFrame/" + mode + Name(largest)).c_str(), DrawImmediate, largest, textured);
         benchmark::RegisterBenchmark(("VertexBuffer/" + mode + Name(largest)).c_str(), DrawVertexBuffer, largest,
                                      textured);
+    }
+    // Import reads what export of the same model wrote.
+    ExportRequest exported;
+    exported.model = largest;
+    exported.output = TempFile("velmorin_bench_model.glb");
+    if (ExportModel(exported).empty()) {
+        benchmark::RegisterBenchmark(("Export/" + Name(largest)).c_str(), ExportGltf, largest);
+        benchmark::RegisterBenchmark(("Import/" + Name(largest)).c_str(), ImportGltf, exported.output);
     }
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
