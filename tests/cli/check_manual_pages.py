@@ -12,7 +12,7 @@ import subprocess
 import sys
 
 OPTION = re.compile(r"(?<![\w-])(--[a-z][a-z-]*|-[a-z])\b")
-COMMANDS = ("info", "check", "render", "export", "thumbnail")
+COMMANDS = ("info", "check", "render", "export", "import", "thumbnail")
 
 
 def troff_text(path):
