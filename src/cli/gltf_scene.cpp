@@ -363,13 +363,18 @@ std::vector<float> Positions(const Scene& scene, const std::vector<Pose>& poses,
                 joints.push_back(Multiply(world[size_t(joint)], bind));
             }
         }
+        // Only the targets that weigh: a file of one target a frame has hundreds, one of them on.
         const std::vector<double>& weights = poses[size_t(instance.node)].weights;
+        std::vector<size_t> weighing;
+        for (size_t t = 0; t < weights.size(); t++)
+            if (weights[t] != 0) weighing.push_back(t);
         for (const Primitive& p : instance.primitives) {
             const size_t count = p.positions.size() / 3;
             for (size_t v = 0; v < count; v++) {
                 double local[3] = {p.positions[3 * v], p.positions[3 * v + 1], p.positions[3 * v + 2]};
-                for (size_t t = 0; t < p.targets.size() && t < weights.size(); t++)
-                    for (int c = 0; c < 3; c++) local[c] += weights[t] * p.targets[t][3 * v + size_t(c)];
+                for (size_t t : weighing)
+                    if (t < p.targets.size())
+                        for (int c = 0; c < 3; c++) local[c] += weights[t] * p.targets[t][3 * v + size_t(c)];
                 double placed[3] = {0, 0, 0};
                 if (joints.empty() || p.joints.empty()) {
                     Transform(world[size_t(instance.node)], local, placed);
