@@ -163,25 +163,20 @@ std::string UriOf(const std::string& name) {
     return uri;
 }
 
-void Put32(std::vector<unsigned char>& out, uint32_t value) {
-    out.resize(out.size() + 4);
-    WriteLe32(&out[out.size() - 4], value);
-}
-
 std::vector<unsigned char> Glb(const std::string& text, const std::vector<unsigned char>& bin) {
     std::string jsonChunk = text;
     while (jsonChunk.size() % 4) jsonChunk += ' ';
     std::vector<unsigned char> binChunk = bin;
     while (binChunk.size() % 4) binChunk.push_back(0);
     std::vector<unsigned char> out;
-    Put32(out, 0x46546C67);  // "glTF"
-    Put32(out, 2);
-    Put32(out, uint32_t(12 + 8 + jsonChunk.size() + 8 + binChunk.size()));
-    Put32(out, uint32_t(jsonChunk.size()));
-    Put32(out, 0x4E4F534A);  // "JSON"
+    AppendLe32(&out, 0x46546C67);  // "glTF"
+    AppendLe32(&out, 2);
+    AppendLe32(&out, uint32_t(12 + 8 + jsonChunk.size() + 8 + binChunk.size()));
+    AppendLe32(&out, uint32_t(jsonChunk.size()));
+    AppendLe32(&out, 0x4E4F534A);  // "JSON"
     out.insert(out.end(), jsonChunk.begin(), jsonChunk.end());
-    Put32(out, uint32_t(binChunk.size()));
-    Put32(out, 0x004E4942);  // "BIN"
+    AppendLe32(&out, uint32_t(binChunk.size()));
+    AppendLe32(&out, 0x004E4942);  // "BIN"
     out.insert(out.end(), binChunk.begin(), binChunk.end());
     return out;
 }

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <map>
 
+#include "formats/little_endian.h"
 #include "formats/md2.h"
 
 namespace {
@@ -99,9 +100,9 @@ bool ReadAccessor(const Model& model, int index, int width, std::vector<double>*
             case TINYGLTF_COMPONENT_TYPE_FLOAT: { float f; std::memcpy(&f, at, 4); v = f; break; }
             case TINYGLTF_COMPONENT_TYPE_UNSIGNED_BYTE: v = at[0] / (a.normalized ? 255.0 : 1.0); break;
             case TINYGLTF_COMPONENT_TYPE_BYTE: v = std::max(-1.0, int8_t(at[0]) / (a.normalized ? 127.0 : 1.0)); break;
-            case TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT: v = (at[0] | at[1] << 8) / (a.normalized ? 65535.0 : 1.0); break;
+            case TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT: v = ReadLe16(at) / (a.normalized ? 65535.0 : 1.0); break;
             case TINYGLTF_COMPONENT_TYPE_SHORT:
-                v = std::max(-1.0, int16_t(at[0] | at[1] << 8) / (a.normalized ? 32767.0 : 1.0));
+                v = std::max(-1.0, int16_t(ReadLe16(at)) / (a.normalized ? 32767.0 : 1.0));
                 break;
             case TINYGLTF_COMPONENT_TYPE_UNSIGNED_INT: {
                 uint32_t u; std::memcpy(&u, at, 4); v = u; break;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 // Little-endian fields assembled byte by byte: independent of host order and
 // of the alignment of the bytes.
@@ -21,4 +22,15 @@ inline void WriteLe16(unsigned char* bytes, uint16_t value) {
 inline void WriteLe32(unsigned char* bytes, uint32_t value) {
     WriteLe16(bytes, uint16_t(value));
     WriteLe16(bytes + 2, uint16_t(value >> 16));
+}
+
+// Appended to a file being built in memory.
+inline void AppendLe16(std::vector<unsigned char>* out, uint16_t value) {
+    out->resize(out->size() + 2);
+    WriteLe16(&(*out)[out->size() - 2], value);
+}
+
+inline void AppendLe32(std::vector<unsigned char>* out, uint32_t value) {
+    out->resize(out->size() + 4);
+    WriteLe32(&(*out)[out->size() - 4], value);
 }

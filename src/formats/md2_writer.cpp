@@ -10,15 +10,10 @@ namespace {
 const int32_t kIdp2 = 0x32504449;  // "IDP2", little-endian
 const int32_t kFormatVersion = 8;
 
-void Put32(std::vector<unsigned char>& out, uint32_t value) {
-    out.resize(out.size() + 4);
-    WriteLe32(&out[out.size() - 4], value);
-}
-
 void PutFloat(std::vector<unsigned char>& out, float value) {
     uint32_t bits;
     std::memcpy(&bits, &value, 4);
-    Put32(out, bits);
+    AppendLe32(&out, bits);
 }
 
 // A name in a fixed field: cut to leave its terminator, padded with zeros.
@@ -53,10 +48,10 @@ std::vector<unsigned char> WriteMD2(const Md2Contents& c) {
 
     std::vector<unsigned char> out;
     out.reserve(size_t(fields[kMd2OffsetEnd]));
-    for (int32_t field : fields) Put32(out, uint32_t(field));
+    for (int32_t field : fields) AppendLe32(&out, uint32_t(field));
     for (const std::string& skin : c.skins) PutName(out, skin, kMd2SkinNameSize);
-    for (int16_t value : c.texCoords) out.insert(out.end(), {uint8_t(value), uint8_t(uint16_t(value) >> 8)});
-    for (int16_t value : c.triangles) out.insert(out.end(), {uint8_t(value), uint8_t(uint16_t(value) >> 8)});
+    for (int16_t value : c.texCoords) AppendLe16(&out, uint16_t(value));
+    for (int16_t value : c.triangles) AppendLe16(&out, uint16_t(value));
     for (const Md2FrameContents& frame : c.frames) {
         for (float v : frame.scale) PutFloat(out, v);
         for (float v : frame.translate) PutFloat(out, v);
@@ -65,6 +60,6 @@ std::vector<unsigned char> WriteMD2(const Md2Contents& c) {
         out.insert(out.end(), frame.vertices.begin(), frame.vertices.begin() + long(kept));
         out.insert(out.end(), bytes - kept, 0);
     }
-    for (int32_t word : c.glCommands) Put32(out, uint32_t(word));
+    for (int32_t word : c.glCommands) AppendLe32(&out, uint32_t(word));
     return out;
 }
