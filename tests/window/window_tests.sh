@@ -188,6 +188,22 @@ xdotool key Escape
 wait_logged 'input menu closed' "$before"
 key s
 
+# Nor do the file choosers: the frames shown keep changing while the model's
+# and the skin's choosers are up; Escape cancels each, the model stays.
+key p
+for chooser_key in alt+o alt+s; do
+  title="Open MD2"; [ "$chooser_key" = alt+s ] && title="Open PCX Skin"
+  key "$chooser_key"
+  wait_for "the chooser \"$title\"" window_named "$title"
+  before="$(wc -l <"$VELMORIN_LAYER_LOG")"
+  wait_for "playback under \"$title\"" bash -c \
+    "[ \$(tail -n +$((before + 1)) '$VELMORIN_LAYER_LOG' | grep -c '^status ') -ge 3 ]" ||
+    fail "playback stopped while \"$title\" was open"
+  xdotool windowfocus --sync "$(window_named "$title")" key Escape
+  window_gone "$title"
+done
+key s
+
 # The keypad plus zooms, a left-drag turns the model.
 key Left
 key KP_Add

@@ -51,6 +51,7 @@ void SetFramesActive(bool active);  // modal interactions disable the other wind
 // chooser or a pulled-down menu blocks in FLTK's own loop, the program's
 // timers and paints still go out, as under Windows' modal and menu loops.
 void PumpCoreMessages(void*);
+void DispatchCoreMessages();  // the core's messages that are due, now, in a nested loop
 
 // dialogs.cpp: template dialogs, message boxes, choosers.
 // Chooses the stand-in font for a dialog font and gives its base units.

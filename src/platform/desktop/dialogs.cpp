@@ -7,6 +7,7 @@
 #include <FL/Fl_Button.H>
 #include <FL/Fl_Input.H>
 #include <FL/Fl_Native_File_Chooser.H>
+#include <dlfcn.h>
 #include <FL/Fl_RGB_Image.H>
 #include <FL/Fl_Return_Button.H>
 #include <FL/fl_draw.H>
@@ -148,9 +149,44 @@ std::string FltkFilter(LPCSTR filter) {
     return out;
 }
 
+// GTK's chooser runs FLTK 1.3's own loop, which waits on GTK and hands FLTK
+// only the X events of its windows, never its timeouts. A GLib timeout, in
+// that loop every 10 ms, repaints what FLTK was told is damaged and
+// dispatches the core's due timers and paints, as Windows' file dialogs let
+// them through. GLib is the one FLTK loaded for the chooser.
+class GtkLoopWaker {
+public:
+    GtkLoopWaker() {
+        glib_ = dlopen("libglib-2.0.so.0", RTLD_LAZY | RTLD_NOLOAD);
+        if (!glib_) return;  // no GTK: FLTK's own chooser runs in FLTK's loop
+        add_ = reinterpret_cast<TimeoutAdd>(dlsym(glib_, "g_timeout_add"));
+        remove_ = reinterpret_cast<SourceRemove>(dlsym(glib_, "g_source_remove"));
+        if (add_ && remove_) source_ = add_(10, KeepWaking, nullptr);
+    }
+    ~GtkLoopWaker() {
+        if (source_) remove_(source_);
+        if (glib_) dlclose(glib_);
+    }
+    GtkLoopWaker(const GtkLoopWaker&) = delete;
+    GtkLoopWaker& operator=(const GtkLoopWaker&) = delete;
+
+private:
+    using TimeoutAdd = unsigned (*)(unsigned interval, int (*function)(void*), void* data);
+    using SourceRemove = int (*)(unsigned source);
+    static int KeepWaking(void*) {
+        Fl::flush();
+        DispatchCoreMessages();
+        return 1;  // G_SOURCE_CONTINUE
+    }
+    void* glib_ = nullptr;
+    TimeoutAdd add_ = nullptr;
+    SourceRemove remove_ = nullptr;
+    unsigned source_ = 0;
+};
+
 void RunFileChooser(Modal* modal) {
     OPENFILENAMEA* request = modal->file;
-    Fl_Native_File_Chooser chooser;
+    Fl_Native_File_Chooser chooser;  // loads GTK, if it is to be used
     chooser.type(modal->kind == ModalKind::SaveFile ? Fl_Native_File_Chooser::BROWSE_SAVE_FILE
                                                     : Fl_Native_File_Chooser::BROWSE_FILE);
     chooser.title(request->lpstrTitle ? request->lpstrTitle : (modal->kind == ModalKind::SaveFile ? "Save As" : "Open"));
@@ -164,7 +200,11 @@ void RunFileChooser(Modal* modal) {
     if (request->lpstrFile && request->lpstrFile[0]) chooser.preset_file(request->lpstrFile);
     if (request->Flags & OFN_OVERWRITEPROMPT) chooser.options(Fl_Native_File_Chooser::SAVEAS_CONFIRM);
     Fl::add_timeout(0.01, PumpCoreMessages);
-    const int shown = chooser.show();
+    int shown = -1;
+    {
+        const GtkLoopWaker waker;
+        shown = chooser.show();
+    }
     Fl::remove_timeout(PumpCoreMessages);
     modal->accepted = shown == 0 && chooser.filename() && chooser.filename()[0];
     if (modal->accepted) {
@@ -245,7 +285,7 @@ void LogDialogFit(HWND dialog) {
     std::fflush(LayerLog());
 }
 
-void PumpCoreMessages(void*) {
+void DispatchCoreMessages() {
     MSG message;
     for (int i = 0; i < 100 && RetrieveMessage(&message, false); i++) {
         if (message.message == WM_QUIT) {
@@ -254,6 +294,10 @@ void PumpCoreMessages(void*) {
         }
         DispatchMessageA(&message);
     }
+}
+
+void PumpCoreMessages(void*) {
+    DispatchCoreMessages();
     Fl::repeat_timeout(0.01, PumpCoreMessages);
 }
 
