@@ -255,6 +255,14 @@ grep '^shown colour' "$VELMORIN_LAYER_LOG" | tail -n 1 | grep -q ' custom 40,80,
 xdotool key Escape
 window_gone Color
 
+# The status bar's size grip, at the window's bottom-right corner, makes the
+# window larger as it is dragged.
+read -r width height < <(xdotool getwindowgeometry "$main" | sed -n 's/ *Geometry: \([0-9]*\)x\([0-9]*\)/\1 \2/p')
+xdotool mousemove --window "$main" $((width - 3)) $((height - 3)) mousedown 1 mousemove_relative 40 30
+grown() { xdotool getwindowgeometry "$main" | grep -q "Geometry: $((width + 40))x$((height + 30))"; }
+wait_for "the window to grow by its size grip" grown || fail "the size grip: $(xdotool getwindowgeometry "$main")"
+xdotool mouseup 1
+
 # At 100 pixels wide the menu bar wraps onto rows, as on Windows: no two of
 # its items overlap and none leaves the window ("menubar NAME L,T,R,B ...").
 xdotool windowsize --sync "$main" 100 300

@@ -25,6 +25,8 @@ RECT FltkBoxOf(HWND window) {
                 client.bottom + MenuBarHeightOf(window)};
 }
 
+const int kSmallestFrame = 100;  // a top-level window's least width and height
+
 unsigned ButtonOf(int fltkButton) {
     return fltkButton == FL_RIGHT_MOUSE ? MK_RBUTTON : fltkButton == FL_MIDDLE_MOUSE ? MK_MBUTTON : MK_LBUTTON;
 }
@@ -132,6 +134,7 @@ public:
         else DrawStatusBar();
     }
     int handle(int event) override {
+        if (Grip(event)) return 1;
         if (event == FL_PUSH) pressed_ = true;
         if (event == FL_RELEASE) pressed_ = false;
         if (event == FL_PUSH || event == FL_RELEASE) redraw();
@@ -169,8 +172,29 @@ private:
             for (int i = 3; i <= 12; i += 4) fl_line(w() - i, h() - 1, w() - 1, h() - i);
         }
     }
+    // The status bar's size grip resizes the top-level window as its
+    // bottom-right corner would (Windows' HTBOTTOMRIGHT): a press on the grip,
+    // then drags until the release.
+    bool Grip(int event) {
+        if (event == FL_PUSH) {
+            gripping_ = (window_->style & SBARS_SIZEGRIP) && Fl::event_x() >= w() - kGripSize &&
+                        Fl::event_y() >= h() - kGripSize && top_window();
+            if (!gripping_) return false;
+            pressX_ = Fl::event_x_root(), pressY_ = Fl::event_y_root();
+            startW_ = top_window()->w(), startH_ = top_window()->h();
+            return true;
+        }
+        if (!gripping_ || (event != FL_DRAG && event != FL_RELEASE)) return false;
+        top_window()->size(std::max(kSmallestFrame, startW_ + Fl::event_x_root() - pressX_),
+                           std::max(kSmallestFrame, startH_ + Fl::event_y_root() - pressY_));
+        if (event == FL_RELEASE) gripping_ = false;
+        return true;
+    }
+    static const int kGripSize = 14;
     HWND window_;
     bool pressed_ = false;
+    bool gripping_ = false;
+    int pressX_ = 0, pressY_ = 0, startW_ = 0, startH_ = 0;
 };
 
 void MenuCallback(Fl_Widget* widget, void* command) {
@@ -315,7 +339,7 @@ void CreateFrame(HWND window, DesktopWindow* desktop) {
     desktop->frame = frame;
     frame->end();
     frame->resizable(nullptr);
-    frame->size_range(100, 100);
+    frame->size_range(kSmallestFrame, kSmallestFrame);
     // The X11 class is the registered window class, so that docks tie the
     // window to its desktop entry (StartupWMClass).
     frame->xclass(window->className.c_str());
