@@ -232,9 +232,10 @@ same_as_headless skinned --zoom 1 --orbit 20,-10 --skin "$sample/lantern.pcx"
 grep -q "shown open \"Open PCX Skin\" .* in \"$(cd "$sample" && pwd -P)\"" "$VELMORIN_LAYER_LOG" ||
   fail "the skin chooser did not start in the model's folder: $(grep 'Open PCX Skin' "$VELMORIN_LAYER_LOG")"
 
-# The colour chooser takes 0-255: 40, 80, 160 typed into its boxes is the
-# background exactly. A colour added to the custom colours is offered again
-# the next time the chooser opens.
+# The colour chooser's boxes take digits only and hold 0-255, as Windows'
+# do: 300 (held at 255), 80 and 160 typed into them is the background
+# exactly. A colour added to the custom colours is offered again the next
+# time the chooser opens.
 background_chooser() {  # opens it and waits until it takes typing (the layer log's "shown colour")
   local before; before="$(grep -c '^shown colour' "$VELMORIN_LAYER_LOG" || true)"
   open_menu F10; xdotool key Right Down Down Return
@@ -243,14 +244,14 @@ background_chooser() {  # opens it and waits until it takes typing (the layer lo
   xdotool windowfocus --sync "$(window_named Color)"
 }
 background_chooser
-xdotool type 40; xdotool key Tab; xdotool type 80; xdotool key Tab; xdotool type 160
+xdotool type 300; xdotool key Tab; xdotool type -- -8a0; xdotool key Tab; xdotool type 160
 xdotool key alt+a Return
 window_gone Color
 screenshot coloured
 corner="$(convert "$work/coloured.bmp" -format '%[pixel:p{0,0}]' info:)"
-[ "$corner" = "srgb(40,80,160)" ] || fail "the background after typing 40, 80, 160: $corner"
+[ "$corner" = "srgb(255,80,160)" ] || fail "the background after typing 300, -8a0, 160: $corner"
 background_chooser
-grep '^shown colour' "$VELMORIN_LAYER_LOG" | tail -n 1 | grep -q ' custom 40,80,160 ' ||
+grep '^shown colour' "$VELMORIN_LAYER_LOG" | tail -n 1 | grep -q ' custom 255,80,160 ' ||
   fail "the custom colour is not offered again: $(grep '^shown colour' "$VELMORIN_LAYER_LOG" | tail -n 1)"
 xdotool key Escape
 window_gone Color
