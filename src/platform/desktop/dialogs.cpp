@@ -137,10 +137,13 @@ Fl_Window* MessageWindow(Modal* modal) {
 
 // "Text (*.txt)\0*.txt\0..." as FLTK's "Text\t*.txt\n...": FLTK adds the
 // pattern to the name it shows, so a pattern already in the name goes.
+// FLTK's GTK chooser shows each filter as its name with "(PATTERN)" put
+// right after it: a name that already ends so gives that up, keeping the
+// space before it, so that the chooser reads exactly as the request does.
 std::string FltkFilter(LPCSTR filter) {
     std::string out;
     for (auto [description, pattern] : FilterPairs(filter)) {
-        const std::string shown = " (" + pattern + ")";
+        const std::string shown = "(" + pattern + ")";
         if (description.size() > shown.size() &&
             description.compare(description.size() - shown.size(), shown.size(), shown) == 0)
             description.erase(description.size() - shown.size());
