@@ -146,6 +146,15 @@ check_fits() {  # check_fits CAPTION COUNT
 open_menu F10; xdotool key Right Down Return
 wait_for "the Gamma dialog" window_named "Gamma Correction" || fail "the Gamma dialog did not open"
 check_fits "Gamma Correction" 4
+# It is a fixed dialog of the main window, in the hints window managers read:
+# dialog type, transient for its owner, one size, and Motif functions
+# without minimise (0x8), maximise (0x10) or resize (0x2).
+hints="$(xprop -id "$(window_named "Gamma Correction")" _MOTIF_WM_HINTS _NET_WM_WINDOW_TYPE WM_TRANSIENT_FOR WM_NORMAL_HINTS)"
+read -r motif_flags motif_functions < <(echo "$hints" | sed -n 's/^_MOTIF_WM_HINTS.* = \(0x[0-9a-f]*\), \(0x[0-9a-f]*\),.*/\1 \2/p')
+echo "$hints" | grep -q "_NET_WM_WINDOW_TYPE_DIALOG" &&
+  echo "$hints" | grep -q "WM_TRANSIENT_FOR(WINDOW): window id # $(printf '0x%x' "$main")$" &&
+  [ "$(echo "$hints" | sed -n 's/.*minimum size: //p')" = "$(echo "$hints" | sed -n 's/.*maximum size: //p')" ] &&
+  (( (motif_flags & 1) && !(motif_functions & 0x1b) )) || fail "the Gamma dialog's window-manager hints: $hints"
 xdotool key Escape
 window_gone "Gamma Correction"
 open_menu alt+h; xdotool key Return  # a menu opened by its mnemonic starts at its first item
