@@ -211,6 +211,33 @@ for chooser_key in alt+o alt+s; do
   xdotool windowfocus --sync "$(window_named "$title")" key Escape
   window_gone "$title"
 done
+# A missing file typed into the model's chooser: Windows' not-found message
+# captioned with the chooser's title, then the chooser again; Escape cancels
+# it, and the model shown before plays on.
+opened="$(grep -c '^shown open "Open MD2"' "$VELMORIN_LAYER_LOG")"
+key alt+o
+wait_for "the chooser \"Open MD2\"" window_named "Open MD2"
+printf '%s' "$work/missing.md2" | xclip -verbose -selection clipboard >"$work/clipboard.log" 2>&1 & clipboard=$!
+wait_for "the clipboard" bash -c "[ \"\$(xclip -o -selection clipboard)\" = '$work/missing.md2' ]"
+served="$(grep -c 'Waiting for selection request' "$work/clipboard.log")"
+xdotool windowfocus --sync "$(window_named "Open MD2")" key ctrl+l ctrl+a ctrl+v
+wait_for "the chooser's paste" bash -c "[ \$(grep -c 'Waiting for selection request' '$work/clipboard.log') -gt $served ]"
+xdotool key Return
+kill "$clipboard" 2>/dev/null || true
+wait_for "the not-found message" grep -q "^shown message \"Open MD2\" \"$work/missing.md2\$" "$VELMORIN_LAYER_LOG" ||
+  fail "no not-found message for a missing file"
+grep -A2 "^shown message \"Open MD2\" \"$work/missing.md2\$" "$VELMORIN_LAYER_LOG" | tail -n 2 | tr '\n' '|' |
+  grep -q '^File not found|Please verify that the correct file name was given"|' || fail "the not-found message's text"
+xdotool windowfocus --sync "$(window_named "Open MD2")" key Return
+wait_for "the chooser again" bash -c "[ \$(grep -c '^shown open \"Open MD2\"' '$VELMORIN_LAYER_LOG') -ge $((opened + 2)) ]" ||
+  fail "the chooser did not come back after the not-found message"
+wait_for "the chooser shown again" window_named "Open MD2"
+xdotool windowfocus --sync "$(window_named "Open MD2")" key Escape
+window_gone "Open MD2"
+before="$(wc -l <"$VELMORIN_LAYER_LOG")"
+wait_for "playback after the cancelled chooser" bash -c \
+  "[ \$(tail -n +$((before + 1)) '$VELMORIN_LAYER_LOG' | grep -c '^status ') -ge 3 ]" ||
+  fail "the model stopped playing after a missing file was typed"
 key s
 
 # The keypad plus zooms, a left-drag turns the model.

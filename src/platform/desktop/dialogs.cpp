@@ -187,20 +187,18 @@ private:
     unsigned source_ = 0;
 };
 
-void RunFileChooser(Modal* modal) {
+// One showing of FLTK's native chooser for the request, starting in `folder`
+// with `name` in its name field; returns FLTK's answer (0: a file chosen).
+int ShowChooser(Modal* modal, Fl_Native_File_Chooser& chooser, const std::string& folder, const std::string& name) {
     OPENFILENAMEA* request = modal->file;
-    Fl_Native_File_Chooser chooser;  // loads GTK, if it is to be used
     chooser.type(modal->kind == ModalKind::SaveFile ? Fl_Native_File_Chooser::BROWSE_SAVE_FILE
                                                     : Fl_Native_File_Chooser::BROWSE_FILE);
     chooser.title(request->lpstrTitle ? request->lpstrTitle : (modal->kind == ModalKind::SaveFile ? "Save As" : "Open"));
     const std::string filter = FltkFilter(request->lpstrFilter);
     if (!filter.empty()) chooser.filter(filter.c_str());
     if (request->nFilterIndex > 0) chooser.filter_value(int(request->nFilterIndex) - 1);
-    // With no folder given, Windows starts in the current one; GTK would start in its recent files.
-    char folder[4096];
-    if (request->lpstrInitialDir) chooser.directory(request->lpstrInitialDir);
-    else if (getcwd(folder, sizeof folder)) chooser.directory(folder);
-    if (request->lpstrFile && request->lpstrFile[0]) chooser.preset_file(request->lpstrFile);
+    chooser.directory(folder.c_str());
+    if (!name.empty()) chooser.preset_file(name.c_str());
     if (request->Flags & OFN_OVERWRITEPROMPT) chooser.options(Fl_Native_File_Chooser::SAVEAS_CONFIRM);
     Fl::add_timeout(0.01, PumpCoreMessages);
     int shown = -1;
@@ -209,10 +207,55 @@ void RunFileChooser(Modal* modal) {
         shown = chooser.show();
     }
     Fl::remove_timeout(PumpCoreMessages);
-    modal->accepted = shown == 0 && chooser.filename() && chooser.filename()[0];
-    if (modal->accepted) {
-        modal->path = chooser.filename();
-        modal->filterIndex = DWORD(chooser.filter_value() + 1);
+    return shown;
+}
+
+// Windows' open dialogs check a name before they close: a file that must
+// exist and does not gets Windows' message (in Wine's wording), captioned
+// with the dialog's title, and the dialog stays.
+bool MustExistButDoesNot(const Modal& modal, const std::string& path) {
+    return modal.kind == ModalKind::OpenFile && (modal.file->Flags & (OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST)) &&
+           access(path.c_str(), F_OK) != 0;
+}
+
+void ShowNotFound(const Modal& chooser, const std::string& path) {
+    Modal message;
+    message.owner = chooser.owner;
+    message.caption = chooser.file->lpstrTitle ? chooser.file->lpstrTitle : "Open";
+    message.text = path + "\nFile not found\nPlease verify that the correct file name was given";
+    message.type = MB_OK | MB_ICONWARNING;
+    Fl_Window* window = MessageWindow(&message);
+    window->show();
+    LogShown(message);
+    Fl::add_timeout(0.01, PumpCoreMessages);
+    while (!message.done && window->shown()) Fl::wait();
+    Fl::remove_timeout(PumpCoreMessages);
+    delete window;
+}
+
+void RunFileChooser(Modal* modal) {
+    OPENFILENAMEA* request = modal->file;
+    // With no folder given, Windows starts in the current one; GTK would start in its recent files.
+    char current[4096];
+    std::string folder = request->lpstrInitialDir ? request->lpstrInitialDir : getcwd(current, sizeof current) ? current : "";
+    std::string name = request->lpstrFile ? request->lpstrFile : "";
+    for (;;) {
+        Fl_Native_File_Chooser chooser;  // loads GTK, if it is to be used
+        const int shown = ShowChooser(modal, chooser, folder, name);
+        modal->accepted = shown == 0 && chooser.filename() && chooser.filename()[0];
+        if (!modal->accepted) return;
+        const std::string path = chooser.filename();
+        if (!MustExistButDoesNot(*modal, path)) {
+            modal->path = path;
+            modal->filterIndex = DWORD(chooser.filter_value() + 1);
+            return;
+        }
+        ShowNotFound(*modal, path);
+        // The chooser again, in the folder typed if there is one, the name kept.
+        const std::string typedFolder = path.substr(0, path.rfind('/') + 1);
+        if (!typedFolder.empty() && access(typedFolder.c_str(), F_OK) == 0) folder = typedFolder;
+        name = path.substr(path.rfind('/') + 1);
+        LogShown(*modal);
     }
 }
 
