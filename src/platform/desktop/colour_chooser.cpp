@@ -9,7 +9,6 @@
 #include <FL/Fl_Choice.H>
 #include <FL/Fl_Color_Chooser.H>
 #include <FL/Fl_Input.H>
-#include <FL/Fl_Return_Button.H>
 #include <FL/Fl_Value_Input.H>
 #include <FL/Fl_Window.H>
 
@@ -86,7 +85,7 @@ struct ColourChooser {
     ByteBox* boxes[3] = {};  // red, green, blue
     Fl_Button* basic[kBasicColours] = {};
     Fl_Button* swatches[kCustomColours] = {};
-    Fl_Button* ok = nullptr;
+    DefaultButton* ok = nullptr;
     bool accepted = false;
 };
 
@@ -180,7 +179,7 @@ void BuildWindow(ColourChooser* chooser, COLORREF start) {
     ShowColour(chooser, start);
     auto* add = new Fl_Button(rowsWidth + 20, 272, 210, 24, "&Add to Custom Colors");
     add->callback(AddPicked, chooser);
-    chooser->ok = new Fl_Return_Button(10, 272, 80, 24, "OK");
+    chooser->ok = new DefaultButton(10, 272, 80, 24, "OK");
     auto* cancel = new Fl_Button(100, 272, 80, 24, "Cancel");
     chooser->ok->callback(Close, chooser);
     cancel->callback(Close, chooser);

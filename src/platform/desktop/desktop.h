@@ -3,6 +3,7 @@
 // The desktop backend on FLTK 1.3: each window of the core gets an FLTK
 // window or widget that mirrors it; input goes back to the core as a user's.
 
+#include <FL/Fl_Button.H>
 #include <FL/Fl_Gl_Window.H>
 #include <FL/Fl_Menu_Bar.H>
 #include <FL/Fl_Window.H>
@@ -13,7 +14,23 @@
 
 #include "../core/internal.h"
 
-const int kMenuTextSize = 13;
+// The one stand-in for Windows' MS Sans Serif 8 pt, in dialogs, message
+// boxes and menus: Liberation Sans, with Arial's metrics. At 10 px it has MS
+// Sans Serif's base units (6 x 13); at the nominal 11 px its letters, wider
+// than the bitmap font's, overflow texts laid out for it.
+const Fl_Font kDialogFont = FL_FREE_FONT;
+const int kStandInSize = 10;
+void UseStandInFont();  // registers it with FLTK; any number of times
+const int kMenuTextSize = kStandInSize;
+
+// A push button as Windows draws the default one: the caption centred, a
+// dark frame round it, and Enter presses it (no return-arrow mark).
+class DefaultButton : public Fl_Button {
+public:
+    DefaultButton(int x, int y, int w, int h, const char* label = nullptr) : Fl_Button(x, y, w, h, label) {}
+    int handle(int event) override;
+    void draw() override;
+};
 // FLTK's menu bar draws its first item this far in from its left edge.
 const int kFltkMenuBarLead = 6;
 

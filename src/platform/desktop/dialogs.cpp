@@ -9,7 +9,6 @@
 #include <FL/Fl_Native_File_Chooser.H>
 #include <dlfcn.h>
 #include <FL/Fl_RGB_Image.H>
-#include <FL/Fl_Return_Button.H>
 #include <FL/fl_draw.H>
 #include <FL/x.H>
 
@@ -23,12 +22,9 @@
 
 namespace {
 
-// The stand-in for the templates' MS Sans Serif: Liberation Sans, with
-// Arial's metrics. At 10 px for 8 points it has MS Sans Serif's base units
-// (6 x 13); at the nominal 11 px its letters, wider than the bitmap font's,
-// overflow texts laid out for it ("Gamma Level" needs 68 of its 66 pixels).
-const Fl_Font kDialogFont = FL_FREE_FONT;
-int dialogFontSize = 10;
+// The stand-in at a template's size ("Gamma Level" needs 68 of its 66 pixels
+// at 11 px for 8 points, hence 10).
+int dialogFontSize = kStandInSize;
 
 void Wake() { PostMessageA(nullptr, WM_NULL, 0, 0); }
 
@@ -79,7 +75,7 @@ Fl_Widget* MakeControl(HWND control) {
     Fl_Widget* widget = nullptr;
     if (control->className == "Button") {
         const bool isDefault = (control->style & 0x0F) == BS_DEFPUSHBUTTON;
-        widget = isDefault ? new Fl_Return_Button(x, y, w, h) : new Fl_Button(x, y, w, h);
+        widget = isDefault ? new DefaultButton(x, y, w, h) : new Fl_Button(x, y, w, h);
         widget->callback(ButtonCallback, control);
     } else if (control->className == "Edit") {
         auto* input = new Fl_Input(x, y, w, h);
@@ -110,7 +106,8 @@ Fl_Widget* MakeControl(HWND control) {
 }
 
 Fl_Window* MessageWindow(Modal* modal) {
-    fl_font(FL_HELVETICA, 13);
+    UseStandInFont();
+    fl_font(kDialogFont, kStandInSize);
     int textWidth = 0, textHeight = 0;
     fl_measure(modal->text.c_str(), textWidth, textHeight);
     const int w = std::max(textWidth + 40, 200), h = textHeight + 70;
@@ -118,9 +115,12 @@ Fl_Window* MessageWindow(Modal* modal) {
     window->copy_label(modal->caption.c_str());
     auto* text = new Fl_Box(20, 15, w - 40, textHeight);
     text->copy_label(modal->text.c_str());
-    text->labelsize(13);
+    text->labelfont(kDialogFont);
+    text->labelsize(kStandInSize);
     text->align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE);
-    auto* ok = new Fl_Return_Button(w / 2 - 40, h - 40, 80, 25, "OK");
+    auto* ok = new DefaultButton(w / 2 - 40, h - 40, 80, 25, "OK");
+    ok->labelfont(kDialogFont);
+    ok->labelsize(kStandInSize);
     auto close = [](Fl_Widget*, void* data) {
         Modal* modal = static_cast<Modal*>(data);
         modal->result = IDOK;
@@ -304,9 +304,26 @@ void LogFit(const std::string& text, bool wrap, const RECT& room) {
 
 }  // namespace
 
+void UseStandInFont() { Fl::set_font(kDialogFont, " Liberation Sans"); }
+
+int DefaultButton::handle(int event) {
+    if (event == FL_SHORTCUT && (Fl::event_key() == FL_Enter || Fl::event_key() == FL_KP_Enter)) {
+        simulate_key_action();
+        do_callback();
+        return 1;
+    }
+    return Fl_Button::handle(event);
+}
+
+void DefaultButton::draw() {
+    Fl_Button::draw();
+    fl_color(FL_BLACK);
+    fl_rect(x(), y(), w(), h());
+}
+
 // Every dialog face gets the one stand-in; other sizes in proportion.
 void MeasureDialogFont(const std::string&, int points, int* x, int* y) {
-    Fl::set_font(kDialogFont, " Liberation Sans");
+    UseStandInFont();
     dialogFontSize = ((points > 0 ? points : 8) * 10 + 4) / 8;
     fl_font(kDialogFont, dialogFontSize);
     // Windows' own rounding of the 52 letters' average (GdiGetCharDimensions).

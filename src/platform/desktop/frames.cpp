@@ -157,7 +157,8 @@ private:
     }
     void DrawStatusBar() {
         int left = 0;
-        fl_font(FL_HELVETICA, 12);
+        UseStandInFont();
+        fl_font(kDialogFont, kStandInSize + 1);  // Windows draws the status bar in its 9-point message font
         for (const StatusPart& part : window_->statusParts) {
             const int right = part.rightEdge < 0 ? w() - 14 : part.rightEdge;
             fl_draw_box(FL_THIN_DOWN_BOX, left, 2, right - left, h() - 2, FL_BACKGROUND_COLOR);
@@ -287,6 +288,8 @@ MenuBar* NewMenuBar(HWND window, Fl_Window* frame) {
     frame->end();
     bar->user_data(window);
     bar->box(FL_FLAT_BOX);
+    UseStandInFont();
+    bar->textfont(kDialogFont);
     bar->textsize(kMenuTextSize);
     return bar;
 }
@@ -368,7 +371,8 @@ void PullDownMenu(HWND window, int index, bool selectFirstItem) {
 int MenuItemWidth(const std::string& text) {
     Fl_Menu_Item item = {};
     item.text = text.c_str();
-    item.labelfont_ = FL_HELVETICA;
+    UseStandInFont();
+    item.labelfont_ = kDialogFont;
     item.labelsize_ = kMenuTextSize;
     return item.measure(nullptr, nullptr) + 16;  // FLTK's margins around a menu bar's item
 }
