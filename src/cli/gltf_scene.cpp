@@ -462,12 +462,12 @@ std::string ReadFrames(const Model& model, const Scene& scene, double scale, Imp
         return "";
     }
     std::vector<Clip> clips;
-    size_t total = 0;
+    double total = 0;  // in double: an end time can be any finite number
     for (const tinygltf::Animation& animation : model.animations) {
         Clip clip;
         if (!ReadClip(model, animation, &clip, &problem)) return problem;
-        total += size_t(std::ceil(clip.end * kFramesPerSecond - 1e-6)) + 1;
-        if (total > size_t(kMd2MaxFrames))
+        total += std::ceil(clip.end * kFramesPerSecond - 1e-6) + 1;
+        if (total > kMd2MaxFrames)
             return "its animations sample to more than the format's limit of " + std::to_string(kMd2MaxFrames) +
                    " frames at 10 a second: shorten or drop animations";
         clips.push_back(std::move(clip));

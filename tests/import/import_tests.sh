@@ -109,6 +109,10 @@ view = long["bufferViews"][times["bufferView"]]
 struct.pack_into("<3f", data, view["byteOffset"], 0, 30, 60)
 long["buffers"][0]["uri"] = "data:application/octet-stream;base64," + base64.b64encode(bytes(data)).decode()
 write("long", long)
+struct.pack_into("<3f", data, view["byteOffset"], 0, 1e30, 3e31)  # an end no frame count holds
+long["buffers"][0]["uri"] = "data:application/octet-stream;base64," + base64.b64encode(bytes(data)).decode()
+long["accessors"][7]["max"] = [3e31]
+write("endless", long)
 # A strip of 5000 triangles, and 2500 separate triangles of 7500 vertices.
 def strip(name, count, mode, vertices):
     data = b"".join(struct.pack("<3f", v % 97, v // 97, 0) for v in range(vertices))
@@ -121,7 +125,7 @@ strip("vertices", 2500, 4, 7500)
 open(f"{work}/cut.glb", "wb").write(b"glTF\x02\x00\x00\x00\xff\x00\x00\x00")
 open(f"{work}/text.gltf", "w").write("{ not json")
 PYTHON
-for row in "points:only triangles" "long:512 frames" "triangles:limit of 4096" "vertices:limit of 2048" \
+for row in "points:only triangles" "long:512 frames" "endless:512 frames" "triangles:limit of 4096" "vertices:limit of 2048" \
            "cut:cannot be read" "text:cannot be read"; do
   file="${row%%:*}" reason="${row#*:}"
   input="$work/$file.gltf"; [ -e "$input" ] || input="$work/$file.glb"
