@@ -195,9 +195,18 @@ std::string SplitArguments(const std::vector<std::string>& args, std::vector<std
     return "";
 }
 
-std::string GammaProblem(const std::string& text, double* gamma) {
-    if (ParseDecimal(text, kLeastGamma, kMostGamma, gamma)) return "";
-    return "bad --gamma " + text + ": a decimal number from 0.1 to 10";
+bool ParseGamma(const std::string& text, double* gamma) { return ParseDecimal(text, kLeastGamma, kMostGamma, gamma); }
+std::string BadGamma(const std::string& text) { return "bad --gamma " + text + ": a decimal number from 0.1 to 10"; }
+
+// Says why each file that cannot be written as an output cannot; exit status
+// 1 when any cannot, else 0. Run before anything is written.
+int RefuseUnwritable(const std::vector<std::string>& files) {
+    int status = 0;
+    for (const std::string& file : files) {
+        const std::string refusal = OutputRefusal(file);
+        if (!refusal.empty()) std::fprintf(stderr, "velmorin-cli: %s\n", refusal.c_str()), status = 1;
+    }
+    return status;
 }
 
 // With several models, or an output ending in /, the output names a folder.
@@ -261,12 +270,10 @@ int ForEachModel(const std::vector<std::string>& models, const std::string& outp
         outs.clear();
         for (const std::string& stem : stems) outs.push_back((std::filesystem::path(output) / stem).string() + extension);
     }
-    int status = 0;
+    std::vector<std::string> files;
     for (const std::string& out : outs)
-        for (const std::string& file : filesOf(out)) {
-            const std::string refusal = OutputRefusal(file);
-            if (!refusal.empty()) std::fprintf(stderr, "velmorin-cli: %s\n", refusal.c_str()), status = 1;
-        }
+        for (const std::string& file : filesOf(out)) files.push_back(file);
+    int status = RefuseUnwritable(files);
     if (status) return status;
     for (size_t m = 0; m < models.size(); m++) {
         const std::string& model = models[m];
@@ -315,7 +322,7 @@ int Render(const std::vector<std::string>& args) {
                 return Usage(bad + "pixels from -" + std::to_string(kLargestDrag) + " to " + std::to_string(kLargestDrag));
         } else if (a == "--gamma") {
             double gamma = 0;
-            if (!GammaProblem(value, &gamma).empty()) return Usage(GammaProblem(value, &gamma));
+            if (!ParseGamma(value, &gamma)) return Usage(BadGamma(value));
             request.gamma = value;  // typed into the Gamma dialog, which reads it by the same rule
         } else if (a == "--mipmaps") {
             if (value != "on" && value != "off") return Usage(bad + "on or off");
@@ -351,7 +358,7 @@ int Export(const std::vector<std::string>& args) {
         else if (a == "--skin") request.skin = value;
         else if (a == "--gamma") {
             double gamma = 0;
-            if (!GammaProblem(value, &gamma).empty()) return Usage(GammaProblem(value, &gamma));
+            if (!ParseGamma(value, &gamma)) return Usage(BadGamma(value));
             request.gamma = float(gamma);
             request.brighten = true;
         } else return Usage("unknown option " + a);
@@ -388,12 +395,7 @@ int Import(const std::vector<std::string>& args) {
     if (std::filesystem::path(request.output).extension() != ".md2") return Usage("-o names an .md2 file");
     if (request.skinPath.size() >= size_t(kMd2SkinNameSize)) return Usage("--skin-path is longer than an MD2 holds (63 bytes)");
     request.input = inputs[0];
-    int status = 0;
-    for (const std::string& file : {request.output, ImportedSkinPath(request.output)}) {
-        const std::string refusal = OutputRefusal(file);
-        if (!refusal.empty()) std::fprintf(stderr, "velmorin-cli: %s\n", refusal.c_str()), status = 1;
-    }
-    if (status) return status;
+    if (const int status = RefuseUnwritable({request.output, ImportedSkinPath(request.output)})) return status;
     const std::string problem = ImportModel(request);
     if (problem.empty()) return 0;
     std::fprintf(stderr, "velmorin-cli: %s: %s\n", request.input.c_str(), problem.c_str());
@@ -433,8 +435,8 @@ int Run(std::vector<std::string> args) {
         if (plain.size() != 3) return Usage("thumbnail takes a model, an output and a size");
         if (!ParseInt(plain[2], 1, kLargestThumbnail, &size))
             return Usage("bad size " + plain[2] + ": from 1 to " + std::to_string(kLargestThumbnail));
-        const std::string refusal = OutputRefusal(plain[1]);
-        const std::string problem = refusal.empty() ? MakeThumbnail(plain[0], plain[1], size) : refusal;
+        if (const int status = RefuseUnwritable({plain[1]})) return status;
+        const std::string problem = MakeThumbnail(plain[0], plain[1], size);
         if (problem.empty()) return 0;
         std::fprintf(stderr, "velmorin-cli: %s: %s\n", plain[0].c_str(), problem.c_str());
         return 1;
