@@ -18,20 +18,74 @@ TEST_F(ShellTest, EveryAcceleratorButTheCommaReachesItsCommand) {
 }
 
 // Keys no accelerator takes go on to the window, as on Windows: Alt+letter
-// pulls down the menu with that mnemonic (File, Help), F10 and a lone Alt
-// the first one; the program's accelerators keep priority and open no menu,
-// not even when Alt is let go after one.
-TEST_F(ShellTest, MenuKeysPullDownTheirMenusAndAcceleratorsKeepPriority) {
-    headless::AnswerCancel();  // Alt+O's open dialog
-    headless::AnswerCancel();  // the second, with Alt held down around it
+// pulls down the menu with that mnemonic, F10 and a lone Alt highlight the
+// bar; in the menu loop Left and Right go round the whole bar, Up and Down
+// round a menu (past its separator), a letter opens its menu, Escape backs
+// out a level at a time. The program's accelerators keep priority and open
+// no menu, not even when Alt is let go after one.
+TEST_F(ShellTest, MenuKeysRunWindowsMenuLoopAndAcceleratorsKeepPriority) {
     const Step altDown = [] { headless::KeyDown(VK_MENU); };
     const Step altUp = [] { headless::KeyUp(VK_MENU, headless::kAlt); };
-    Run({Key('F', headless::kAlt), Key('H', headless::kAlt), Key(VK_F10), Key('O', headless::kAlt),
-         Key('X', headless::kAlt), Key('N'), altDown, altUp, altDown, Key('O', headless::kAlt), altUp, altDown,
-         Key('X', headless::kAlt), altUp, Close()});
-    EXPECT_EQ(headless::MenusPulledDown(), (std::vector<int>{0, 2, 0, 0}));
-    ASSERT_EQ(headless::ShownModals().size(), 2u);
+    struct Case {
+        std::vector<Step> keys;
+        std::vector<std::string> states;
+        int dialogShown;  // the template of the dialog the loop's choice opened, or 0 for none
+    };
+    const Case cases[] = {
+        {{Key('F', headless::kAlt), Key(VK_RIGHT), Key(VK_RIGHT), Key(VK_RETURN)},
+         {"&File: Open Model", "Options: Gamma...", "&Help: About", "done"}, IDD_ABOUT},
+        {{altDown, altUp, Key('H'), Key(VK_RETURN)}, {"&File", "&Help: About", "done"}, IDD_ABOUT},
+        {{Key('H', headless::kAlt), Key(VK_ESCAPE), Key(VK_ESCAPE)}, {"&Help: About", "&Help", "done"}, 0},
+        {{Key(VK_F10), Key(VK_RIGHT), Key(VK_DOWN), Key(VK_UP), Key(VK_UP), Key(VK_UP), Key(VK_UP), Key(VK_DOWN),
+          Key(VK_RIGHT), Key(VK_RIGHT), Key(VK_ESCAPE), Key(VK_LEFT), Key('X'), Key(VK_F10)},
+         {"&File", "Options", "Options: Gamma...", "Options: Textured - Linear", "Options: Textured - Nearest",
+          "Options: Wire-frame", "Options: Mipmap Textures", "Options: Wire-frame", "&Help: About",
+          "&File: Open Model", "&File", "&Help", "done"}, 0},
+        {{altDown, altUp, altDown, altUp}, {"&File", "done"}, 0},
+        {{Key('O', headless::kAlt), Key('X', headless::kAlt), Key('N'), altDown, Key('O', headless::kAlt), altUp,
+          altDown, Key('X', headless::kAlt), altUp},
+         {}, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.states.empty() ? "accelerators" : c.states.front());
+        TearDown();
+        SetUp();
+        headless::AnswerCancel();  // the About box, or the Open dialogs of the accelerators
+        headless::AnswerCancel();
+        std::vector<Step> script = c.keys;
+        script.push_back(Close());
+        Run(script);
+        EXPECT_EQ(headless::MenuLoopStates(), c.states);
+        const bool shown = !headless::ShownModals().empty();
+        const bool aboutShown = shown && LastShown()->templateId == IDD_ABOUT;
+        if (!c.states.empty()) {
+            EXPECT_EQ(aboutShown, c.dialogShown == IDD_ABOUT);
+        }
+    }
+    EXPECT_EQ(headless::ShownModals().size(), 2u);  // the last case's two Alt+O
+}
+
+// The mouse: a press on a bar item pulls its menu down, a release over an
+// item picks it; a press outside the menu leaves it and reaches nothing.
+TEST_F(ShellTest, MenusOpenAndPickWithTheMouse) {
+    headless::AnswerCancel();  // the Open MD2 dialog
+    RECT frame;
+    auto at = [&](int x, int y) -> Step {  // from the menu bar's top left corner (borders 8, caption 23)
+        return [&frame, x, y] {
+            GetWindowRect(viewer.hWnd, &frame);
+            headless::MoveCursor(POINT{frame.left + 8 + x, frame.top + 31 + y});
+        };
+    };
+    const Step down = [] { headless::MouseDown(MK_LBUTTON); };
+    const Step up = [] { headless::MouseUp(MK_LBUTTON); };
+    // File's menu starts under the bar's 20 pixels, inside a 3-pixel frame.
+    Run({at(10, 10), down, up, at(30, 20 + 3 + 8), down, up, at(10, 10), down, up, at(100, 200), down, up,
+         Close()});
+    EXPECT_EQ(headless::MenuLoopStates(),
+              (std::vector<std::string>{"&File:", "&File: Open Model", "done", "&File:", "done"}));
+    ASSERT_EQ(headless::ShownModals().size(), 1u);
     EXPECT_EQ(headless::ShownModals()[0].title, "Open MD2");
+    EXPECT_EQ(viewer.eye.x, 100);  // the press that left the menu did not turn the camera
 }
 
 TEST_F(ShellTest, EveryToolbarButtonReachesItsCommand) {

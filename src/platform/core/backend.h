@@ -42,6 +42,8 @@ struct Modal {
 // column from the first.
 void AddCustomColor(Modal* modal, COLORREF colour);
 
+struct MenuLoop;  // internal.h
+
 // Each backend fills every slot by name (see MakeBackend in its backend.cpp).
 struct PlatformBackend {
     // Milliseconds of the clock that timers follow; never goes back.
@@ -71,18 +73,15 @@ struct PlatformBackend {
     void (*beginModal)(Modal* modal);
     // The modal is done: take it off the screen.
     void (*endModal)(Modal* modal);
-    // A menu key the program left to the system: pull down the window's
-    // top-level menu item `index` and let the user pick from it or leave it
-    // (Escape), as Windows' menu loop does; returns when the menu closes.
-    // A menu opened by its mnemonic starts with its first item selected.
-    void (*pullDownMenu)(HWND window, int index, bool selectFirstItem);
+    // The menu loop's state changed: show its highlighted bar item and
+    // pulled-down menu with the selected item; `loop->done`: it ended.
+    void (*showMenuLoop)(const MenuLoop* loop);
     // The dialog base units of a template's font (face, points), as
     // GetDialogBaseUnits gives them for it: the average width of the letters
     // A-Z a-z and the font's height, in pixels. Dialog units follow them.
     void (*dialogBaseUnits)(const std::string& face, int points, int* x, int* y);
-    // The width in pixels of a top-level menu item with this text ("&File"),
-    // its margins included, for laying the menu bar out in rows.
-    int (*menuItemWidth)(const std::string& text);
+    // The width in pixels of a menu text, its "&" marks not counted.
+    int (*menuTextWidth)(const std::string& text);
 };
 
 extern const PlatformBackend platformBackend;

@@ -129,6 +129,36 @@ bool TakeLoneAltRelease();  // whether Alt was pressed and released with nothing
 // left corner, and its height; both follow the window's width.
 std::vector<RECT> MenuBarItemRects(HWND window);
 LONG MenuBarHeightOf(HWND window);
+POINT MenuBarOrigin(HWND window);               // the bar's top left corner on the screen
+int MenuBarItemAt(HWND window, POINT screen);  // the top-level item there, or -1
+// A pulled-down menu: its frame on the screen; its items' rectangles inside
+// the frame (separators too); where labels start and hints end.
+struct MenuPopupLayout {
+    RECT frame = {};
+    std::vector<RECT> items;
+    LONG labelLeft = 0, hintRight = 0;
+};
+MenuPopupLayout LayOutMenuPopup(HWND window, int barItem);  // empty for an item without a menu
+int MenuPopupItemAt(const MenuPopupLayout& layout, POINT screen);
+// "Open Model\tAlt-O": the label and the key hint after the tab.
+std::pair<std::string, std::string> MenuItemLabelAndHint(const MenuItem& item);
+
+// Windows' menu loop (menu_loop.cpp): the bar highlighted, a menu pulled
+// down, keys and clicks taken by the menu until it is left or an item is
+// chosen; other messages go on being dispatched meanwhile.
+struct MenuLoop {
+    HWND window = nullptr;
+    int barItem = 0;          // the highlighted top-level item
+    bool pulledDown = false;  // its menu is shown
+    int selected = -1;        // the selected item of that menu, or -1
+    bool done = false;
+    UINT command = 0;  // the item chosen; 0 for none
+};
+// Runs it from `barItem`: pulled down or only highlighted; a menu pulled
+// down by a key starts with its first item selected, one by a click with none.
+void RunMenuLoop(HWND window, int barItem, bool pulledDown, bool selectFirstItem);
+const MenuLoop* RunningMenuLoop();  // null when none runs
+int MenuItemWithMnemonic(HMENU menu, char letter);  // the item whose "&" marks `letter` (upper case), or -1
 
 // Modal loops (modal.cpp).
 void RunModal(Modal* modal);

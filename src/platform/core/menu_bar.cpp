@@ -1,7 +1,24 @@
 // A window's menu bar laid out as Windows lays it: items left to right, a new
 // row where the next no longer fits, the right-justified items at the right
-// end of their row. Its rows are taken from the client area.
+// end of their row. Its rows are taken from the client area. And the menus it
+// pulls down: a check column, the labels, the key hints right-aligned.
 #include "internal.h"
+
+namespace {
+
+const LONG kBarItemMargin = 7;     // either side of a top-level item's text
+const LONG kPopupBorder = 3;       // a pulled-down menu's raised frame
+const LONG kPopupItemHeight = 17;  // Windows' classic item for an 8-point font
+const LONG kSeparatorHeight = 9;
+const LONG kCheckColumn = 17;      // where check marks go, left of every label
+const LONG kHintGap = 24;          // between the longest label and the hints
+const LONG kRightMargin = 17;      // Windows keeps room for a submenu's arrow
+
+LONG MenuTextWidth(const std::string& text) { return platformBackend.menuTextWidth(text); }
+
+bool Contains(const RECT& r, POINT p) { return p.x >= r.left && p.x < r.right && p.y >= r.top && p.y < r.bottom; }
+
+}  // namespace
 
 std::vector<RECT> MenuBarItemRects(HWND window) {
     std::vector<RECT> rects;
@@ -10,7 +27,7 @@ std::vector<RECT> MenuBarItemRects(HWND window) {
     const LONG barWidth = window->rect.right - window->rect.left - frame.left - frame.right;
     LONG x = 0, row = 0;
     for (const MenuItem& item : window->menu->items) {
-        const LONG width = platformBackend.menuItemWidth(item.text);
+        const LONG width = MenuTextWidth(item.text) + 2 * kBarItemMargin;
         // An item wider than the bar still gets a row of its own.
         if (x > 0 && x + width > barWidth) x = 0, row++;
         rects.push_back(RECT{x, row * kMenuBarHeight, x + width, (row + 1) * kMenuBarHeight});
@@ -33,4 +50,59 @@ LONG MenuBarHeightOf(HWND window) {
     if (!window->menu || !IsTopLevel(window)) return 0;
     const std::vector<RECT> rects = MenuBarItemRects(window);
     return rects.empty() ? kMenuBarHeight : rects.back().bottom;
+}
+
+POINT MenuBarOrigin(HWND window) {
+    const RECT frame = FrameInsetsFor(window->style, false);
+    return POINT{window->rect.left + frame.left, window->rect.top + frame.top};
+}
+
+int MenuBarItemAt(HWND window, POINT screen) {
+    const POINT origin = MenuBarOrigin(window);
+    const std::vector<RECT> rects = MenuBarItemRects(window);
+    for (size_t i = 0; i < rects.size(); i++)
+        if (Contains(rects[i], POINT{screen.x - origin.x, screen.y - origin.y})) return int(i);
+    return -1;
+}
+
+std::pair<std::string, std::string> MenuItemLabelAndHint(const MenuItem& item) {
+    const size_t tab = item.text.find('\t');
+    if (tab == std::string::npos) return {item.text, ""};
+    return {item.text.substr(0, tab), item.text.substr(tab + 1)};
+}
+
+MenuPopupLayout LayOutMenuPopup(HWND window, int barItem) {
+    MenuPopupLayout layout;
+    const std::vector<RECT> bar = MenuBarItemRects(window);
+    if (barItem < 0 || size_t(barItem) >= bar.size() || !window->menu->items[size_t(barItem)].popup) return layout;
+    LONG labels = 0, hints = 0, y = kPopupBorder;
+    for (const MenuItem& item : window->menu->items[size_t(barItem)].popup->items) {
+        const LONG height = (item.type & MF_SEPARATOR) ? kSeparatorHeight : kPopupItemHeight;
+        layout.items.push_back(RECT{kPopupBorder, y, 0, y + height});
+        y += height;
+        if (item.type & MF_SEPARATOR) continue;
+        const auto [label, hint] = MenuItemLabelAndHint(item);
+        labels = std::max(labels, MenuTextWidth(label));
+        hints = std::max(hints, MenuTextWidth(hint));
+    }
+    const LONG width = 2 * kPopupBorder + kCheckColumn + labels + (hints ? kHintGap + hints : 0) + kRightMargin;
+    layout.labelLeft = kPopupBorder + kCheckColumn;
+    layout.hintRight = width - kPopupBorder - kRightMargin;
+    for (RECT& r : layout.items) r.right = width - kPopupBorder;
+    // Under its bar item, moved left where the screen would cut it.
+    const POINT origin = MenuBarOrigin(window);
+    int screenWidth = 0, screenHeight = 0;
+    platformBackend.screenSize(&screenWidth, &screenHeight);
+    LONG left = std::min(origin.x + bar[size_t(barItem)].left, LONG(screenWidth) - width);
+    left = std::max(left, LONG(0));
+    const LONG top = origin.y + bar[size_t(barItem)].bottom;
+    layout.frame = RECT{left, top, left + width, top + y + kPopupBorder};
+    return layout;
+}
+
+int MenuPopupItemAt(const MenuPopupLayout& layout, POINT screen) {
+    const POINT inside = {screen.x - layout.frame.left, screen.y - layout.frame.top};
+    for (size_t i = 0; i < layout.items.size(); i++)
+        if (Contains(layout.items[i], inside)) return int(i);
+    return -1;
 }

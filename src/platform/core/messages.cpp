@@ -151,10 +151,28 @@ void InputKey(int virtualKey, bool down, unsigned modifiers) {
     input.push_back({Message(focus, id, WPARAM(virtualKey), down ? 1 : LPARAM(0xC0000001u)), modifiers});
 }
 
+// A top-level window whose menu bar has an item at `screen`, or null.
+HWND MenuBarAt(POINT screen) {
+    HWND found = nullptr;
+    for (HWND w : AllWindows())
+        if (IsTopLevel(w) && w->visible && w->menu && MenuBarItemAt(w, screen) >= 0) found = w;
+    return found;
+}
+
 void InputMouseButton(unsigned button, bool down) {
     HWND target = WindowAtScreenPoint(cursor);
     if (down) mouseButtons |= button, altAlone = false;
     else mouseButtons &= ~button;
+    // Presses on a menu bar, and any while a menu loop runs, are the
+    // non-client area's, at screen coordinates: the menu loop takes them.
+    HWND menuWindow = RunningMenuLoop() ? RunningMenuLoop()->window : down ? MenuBarAt(cursor) : nullptr;
+    if (menuWindow) {
+        const UINT id = button == MK_LBUTTON ? (down ? WM_NCLBUTTONDOWN : WM_NCLBUTTONUP)
+                        : button == MK_RBUTTON ? (down ? WM_NCRBUTTONDOWN : WM_NCRBUTTONUP)
+                                               : (down ? WM_NCMBUTTONDOWN : WM_NCMBUTTONUP);
+        input.push_back({Message(menuWindow, id, HTMENU, MAKELPARAM(cursor.x, cursor.y)), keyModifiers});
+        return;
+    }
     if (!target) return;
     const UINT id = button == MK_LBUTTON   ? (down ? WM_LBUTTONDOWN : WM_LBUTTONUP)
                     : button == MK_RBUTTON ? (down ? WM_RBUTTONDOWN : WM_RBUTTONUP)

@@ -46,28 +46,15 @@ void DestroyTree(HWND window) {
     platformBackend.windowDestroyed(window);
 }
 
-// The top-level item of `menu` whose text marks `letter` with "&", or -1.
-int ItemWithMnemonic(HMENU menu, char letter) {
-    for (size_t i = 0; i < menu->items.size(); i++) {
-        const std::string& text = menu->items[i].text;
-        const size_t amp = text.find('&');
-        if (amp != std::string::npos && amp + 1 < text.size() &&
-            std::toupper(static_cast<unsigned char>(text[amp + 1])) == letter)
-            return int(i);
-    }
-    return -1;
-}
-
 // Keys that reach DefWindowProc, having passed the program's accelerators:
 // Alt+letter pulls down the menu with that mnemonic; F10 and a lone Alt
-// select the bar, which here pulls down its first menu.
-void PullDownForMenuKey(HWND window, UINT message, WPARAM key) {
+// highlight the bar's first item.
+void MenuLoopForKey(HWND window, UINT message, WPARAM key) {
     const bool loneAlt = message == WM_SYSKEYUP && key == VK_MENU && TakeLoneAltRelease();
     if (!window->menu || !IsTopLevel(window) || window->menu->items.empty()) return;
-    int index = -1;
-    if ((key == VK_F10 && message != WM_SYSKEYUP) || loneAlt) index = 0;
-    else if (message == WM_SYSKEYDOWN && key >= 'A' && key <= 'Z') index = ItemWithMnemonic(window->menu, char(key));
-    if (index >= 0) platformBackend.pullDownMenu(window, index, !loneAlt && key != VK_F10);
+    if ((key == VK_F10 && message != WM_SYSKEYUP) || loneAlt) RunMenuLoop(window, 0, false, false);
+    else if (message == WM_SYSKEYDOWN && key >= 'A' && key <= 'Z')
+        RunMenuLoop(window, MenuItemWithMnemonic(window->menu, char(key)), true, true);
 }
 
 }  // namespace
@@ -333,7 +320,12 @@ LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM l
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
     case WM_SYSKEYUP:
-        PullDownForMenuKey(window, message, wParam);
+        MenuLoopForKey(window, message, wParam);
+        return 0;
+    case WM_NCLBUTTONDOWN:  // a press on the menu bar
+        if (wParam == HTMENU && IsTopLevel(window))
+            RunMenuLoop(window, MenuBarItemAt(window, POINT{short(LOWORD(lParam)), short(HIWORD(lParam))}), true,
+                        false);
         return 0;
     default:
         return 0;

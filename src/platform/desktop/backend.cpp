@@ -103,9 +103,9 @@ void DialogBaseUnits(const std::string& face, int points, int* x, int* y) {
     MeasureDialogFont(face, points, x, y);
 }
 
-int MeasureMenuItem(const std::string& text) {
+int MeasureMenuText(const std::string& text) {
     OpenDisplay();
-    return MenuItemWidth(text);
+    return MenuTextWidth(text);
 }
 
 }  // namespace
@@ -188,9 +188,9 @@ PlatformBackend MakeBackend() {
     backend.swapBuffers = SwapWindowBuffers;
     backend.beginModal = BeginDesktopModal;
     backend.endModal = EndDesktopModal;
-    backend.pullDownMenu = PullDownMenu;
+    backend.showMenuLoop = ShowMenuLoop;
     backend.dialogBaseUnits = DialogBaseUnits;
-    backend.menuItemWidth = MeasureMenuItem;
+    backend.menuTextWidth = MeasureMenuText;
     return backend;
 }
 

@@ -5,7 +5,6 @@
 
 #include <FL/Fl_Button.H>
 #include <FL/Fl_Gl_Window.H>
-#include <FL/Fl_Menu_Bar.H>
 #include <FL/Fl_Window.H>
 
 #include <cstdio>
@@ -31,17 +30,12 @@ public:
     int handle(int event) override;
     void draw() override;
 };
-// FLTK's menu bar draws its first item this far in from its left edge.
-const int kFltkMenuBarLead = 6;
 
 // The widgets of one core window (in its backendData).
 struct DesktopWindow {
     Fl_Window* frame = nullptr;     // a top-level window's FLTK window: menu bar over the client area
     Fl_Gl_Window* surface = nullptr;  // its GL client area, once it has a pixel format
-    // The menu bar in pieces: the items of one row on one side each, so that
-    // the bar can wrap onto rows as on Windows; spare pieces stay hidden.
-    std::vector<Fl_Menu_Bar*> menuBars;
-    std::vector<int> menuBarFirstItem;  // the index of each shown piece's first item
+    Fl_Widget* menuBar = nullptr;   // a top-level window's menu bar, drawn from the core's layout
     Fl_Widget* widget = nullptr;    // a child window's widget (bar, dialog control)
     bool syncing = false;           // the core is changing the widget: do not echo it back
 };
@@ -55,9 +49,6 @@ void LogMenuBar(HWND window, const std::vector<RECT>& items);  // the bar's layo
 
 // frames.cpp: main windows, their menu, GL surface, toolbar and status bar.
 void SyncTopLevel(HWND window);
-// The window's top-level menu item `index`, pulled down (see pullDownMenu).
-void PullDownMenu(HWND window, int index, bool selectFirstItem);
-int MenuItemWidth(const std::string& text);  // as FLTK's menu bar gives a top-level item room
 void SyncBar(HWND window);
 bool CreateGlSurface(HWND window);
 void ReportMouse(HWND window, int clientX, int clientY);  // a mouse event at client coordinates
@@ -80,6 +71,11 @@ void SyncDialog(HWND window);
 void SyncDialogControl(HWND window);
 void BeginDesktopModal(Modal* modal);
 void EndDesktopModal(Modal* modal);
+
+// menus.cpp: the menu bar and the menus the core's menu loop pulls down.
+void SyncMenuBar(HWND window, DesktopWindow* desktop);
+void ShowMenuLoop(const MenuLoop* loop);
+int MenuTextWidth(const std::string& text);
 
 // colour_chooser.cpp: ChooseColorA's chooser, full open with its custom colours.
 void RunColourChooser(Modal* modal);

@@ -198,126 +198,10 @@ private:
     int pressX_ = 0, pressY_ = 0, startW_ = 0, startH_ = 0;
 };
 
-void MenuCallback(Fl_Widget* widget, void* command) {
-    HWND window = static_cast<HWND>(widget->user_data());
-    (void)command;
-    const Fl_Menu_Item* item = static_cast<Fl_Menu_Bar*>(widget)->mvalue();
-    if (item && LiveWindow(window)) PostMessageA(window, WM_COMMAND, WPARAM(item->argument()), 0);
-}
-
 void CloseCallback(Fl_Widget*, void* data) {
     HWND window = static_cast<HWND>(data);
     if (Fl::event() == FL_SHORTCUT && Fl::event_key() == FL_Escape) return;  // Escape is the program's key
     if (LiveWindow(window)) PostMessageA(window, WM_CLOSE, 0, 0);
-}
-
-// "Open Model\tAlt-O": the label, and the hint shown at the right as FLTK's shortcut text.
-int HintShortcut(const std::string& hint) {
-    int shortcut = 0;
-    std::string rest = hint;
-    for (const auto& [prefix, flag] : {std::pair<std::string, int>{"Alt-", FL_ALT}, {"Ctrl-", FL_CTRL},
-                                       {"Shift-", FL_SHIFT}})
-        if (rest.compare(0, prefix.size(), prefix) == 0) shortcut |= flag, rest = rest.substr(prefix.size());
-    return rest.size() == 1 ? shortcut | std::tolower(static_cast<unsigned char>(rest[0])) : 0;
-}
-
-// FLTK's menu loop selects a pulled-down menu's first item on Down, as the
-// menu's first event.
-void PressDown(void*) {
-    if (!Fl::grab()) return;
-    Fl::e_keysym = FL_Down;
-    Fl::e_state = 0;
-    Fl::handle(FL_KEYBOARD, Fl::grab());
-}
-
-// A menu bar whose pulled-down menus keep the program's timers and paints
-// going: FLTK runs its own loop until the menu closes.
-class MenuBar : public Fl_Menu_Bar {
-public:
-    MenuBar(int x, int y, int w, int h) : Fl_Menu_Bar(x, y, w, h) {}
-    int handle(int event) override {
-        Fl::add_timeout(0.01, PumpCoreMessages);
-        if (event == FL_PUSH) Fl::add_timeout(0, NoteMenuLoop);  // a click runs FLTK's menu loop inside
-        const int handled = Fl_Menu_Bar::handle(event);
-        Fl::remove_timeout(PumpCoreMessages);
-        if (event == FL_PUSH) EndMenuLoop();
-        return handled;
-    }
-    // Pulls down the top-level item `start` as a click on it would.
-    void PullDown(const Fl_Menu_Item* start, bool selectFirstItem) {
-        Fl::add_timeout(0.01, PumpCoreMessages);
-        Fl::add_timeout(0, NoteMenuLoop);
-        if (selectFirstItem) Fl::add_timeout(0, PressDown);
-        const Fl_Menu_Item* chosen = menu()->pulldown(x(), y(), w(), h(), start, this, nullptr, 1);
-        Fl::remove_timeout(PumpCoreMessages);
-        EndMenuLoop();
-        picked(chosen);
-    }
-
-private:
-    // For the window tests: the menu loop runs (its window shown, keys
-    // grabbed) once its first wait fires the note, and has ended.
-    static void NoteMenuLoop(void*) { LogInput("menu open"); }
-    static void EndMenuLoop() {
-        Fl::remove_timeout(NoteMenuLoop);
-        LogInput("menu closed");
-    }
-};
-
-void AddItems(Fl_Menu_Bar* bar, HMENU menu, const std::string& path) {
-    for (size_t i = 0; i < menu->items.size(); i++) {
-        const MenuItem& item = menu->items[i];
-        if (item.type & MF_SEPARATOR) continue;
-        const size_t tab = item.text.find('\t');
-        std::string label = item.text.substr(0, tab);
-        for (size_t slash; (slash = label.find('/')) != std::string::npos;) label[slash] = '|';
-        const bool dividerNext = i + 1 < menu->items.size() && (menu->items[i + 1].type & MF_SEPARATOR);
-        const int flags = (item.popup ? FL_SUBMENU : 0) | (item.state & MF_CHECKED ? FL_MENU_TOGGLE | FL_MENU_VALUE : 0) |
-                          (item.state & MF_GRAYED ? FL_MENU_INACTIVE : 0) | (dividerNext ? FL_MENU_DIVIDER : 0);
-        const int shortcut = tab == std::string::npos ? 0 : HintShortcut(item.text.substr(tab + 1));
-        bar->add((path + label).c_str(), shortcut, MenuCallback, reinterpret_cast<void*>(intptr_t(item.id)), flags);
-        if (item.popup) AddItems(bar, item.popup, path + label + "/");
-    }
-}
-
-// One piece of the bar for each run of items that share a row and a side;
-// the core's layout places them, FLTK draws and opens each piece's items.
-MenuBar* NewMenuBar(HWND window, Fl_Window* frame) {
-    frame->begin();
-    auto* bar = new MenuBar(0, 0, 1, kMenuBarHeight);
-    frame->end();
-    bar->user_data(window);
-    bar->box(FL_FLAT_BOX);
-    UseStandInFont();
-    bar->textfont(kDialogFont);
-    bar->textsize(kMenuTextSize);
-    return bar;
-}
-
-void SyncMenu(HWND window, DesktopWindow* desktop) {
-    const std::vector<RECT> rects = MenuBarItemRects(window);
-    const std::vector<MenuItem>& items = window->menu->items;
-    desktop->menuBarFirstItem.clear();
-    size_t piece = 0;
-    for (size_t first = 0; first < items.size();) {
-        size_t end = first + 1;
-        while (end < items.size() && rects[end].top == rects[first].top && !(items[end].type & MFT_RIGHTJUSTIFY))
-            end++;
-        if (piece == desktop->menuBars.size()) desktop->menuBars.push_back(NewMenuBar(window, desktop->frame));
-        Fl_Menu_Bar* bar = desktop->menuBars[piece++];
-        HMENU__ run;
-        run.items.assign(items.begin() + long(first), items.begin() + long(end));
-        bar->clear();
-        AddItems(bar, &run, "");
-        const RECT& left = rects[first];
-        bar->resize(left.left - kFltkMenuBarLead, left.top, rects[end - 1].right - left.left + kFltkMenuBarLead,
-                    kMenuBarHeight);
-        bar->show();
-        desktop->menuBarFirstItem.push_back(int(first));
-        first = end;
-    }
-    for (; piece < desktop->menuBars.size(); piece++) desktop->menuBars[piece]->hide();
-    LogMenuBar(window, rects);
 }
 
 std::unique_ptr<Fl_RGB_Image> windowIcon;
@@ -351,32 +235,6 @@ void CreateFrame(HWND window, DesktopWindow* desktop) {
 
 }  // namespace
 
-void PullDownMenu(HWND window, int index, bool selectFirstItem) {
-    DesktopWindow* desktop = DesktopOf(window);
-    // The core counts every top-level item; the pieces hold them in order.
-    for (size_t piece = desktop->menuBarFirstItem.size(); piece-- > 0;) {
-        if (index < desktop->menuBarFirstItem[piece]) continue;
-        auto* bar = static_cast<MenuBar*>(desktop->menuBars[piece]);
-        const Fl_Menu_Item* item = bar->menu();
-        for (int i = desktop->menuBarFirstItem[piece]; item && item->label(); item = item->next(), i++)
-            if (i == index) {
-                LogMenu(item->label());
-                bar->PullDown(item, selectFirstItem);  // the pieces may be rebuilt meanwhile: nothing of them is used after
-                return;
-            }
-        return;
-    }
-}
-
-int MenuItemWidth(const std::string& text) {
-    Fl_Menu_Item item = {};
-    item.text = text.c_str();
-    UseStandInFont();
-    item.labelfont_ = kDialogFont;
-    item.labelsize_ = kMenuTextSize;
-    return item.measure(nullptr, nullptr) + 16;  // FLTK's margins around a menu bar's item
-}
-
 void SyncTopLevel(HWND window) {
     DesktopWindow* desktop = DesktopOf(window);
     if (!desktop->frame) CreateFrame(window, desktop);
@@ -386,7 +244,7 @@ void SyncTopLevel(HWND window) {
     const RECT box = FltkBoxOf(window);
     if (frame->x() != box.left || frame->y() != box.top || frame->w() != box.right || frame->h() != box.bottom)
         frame->resize(box.left, box.top, box.right, box.bottom);
-    if (window->menu) SyncMenu(window, desktop);
+    if (window->menu) SyncMenuBar(window, desktop);
     if (desktop->surface) {
         const RECT client = ClientRectOf(window);
         desktop->surface->resize(0, MenuBarHeightOf(window), client.right, client.bottom);

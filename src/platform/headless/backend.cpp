@@ -43,7 +43,7 @@ bool quitSeen = false;
 bool programRunning = false;
 int quitCode = 0;
 int swapCount = 0;
-std::vector<int> menusPulledDown;
+std::vector<std::string> menuLoopStates;
 ResourceBundle scriptBundle;
 std::string bundleScript, bundleHeaderName, bundleHeader;
 
@@ -224,7 +224,7 @@ void Reset() {
     script.clear();
     quitSeen = false;
     quitCode = swapCount = 0;
-    menusPulledDown.clear();
+    menuLoopStates.clear();
     UseResources(nullptr);
 }
 
@@ -347,9 +347,19 @@ int SwapCount() { return swapCount; }
 
 size_t WindowRecords() { return WindowRecordCount(); }
 
-const std::vector<int>& MenusPulledDown() { return menusPulledDown; }
+const std::vector<std::string>& MenuLoopStates() { return menuLoopStates; }
 
-void PullDownMenu(HWND, int index, bool) { menusPulledDown.push_back(index); }
+void ShowMenuLoop(const MenuLoop* loop) {
+    if (loop->done) {
+        menuLoopStates.push_back("done");
+        return;
+    }
+    const MenuItem& bar = loop->window->menu->items[size_t(loop->barItem)];
+    std::string state = bar.text;
+    if (loop->pulledDown) state += ":";
+    if (loop->selected >= 0) state += " " + MenuItemLabelAndHint(bar.popup->items[size_t(loop->selected)]).first;
+    menuLoopStates.push_back(state);
+}
 
 Step PostCommand(HWND* window, int command) {
     return [window, command] { PostMessageA(*window, WM_COMMAND, WPARAM(command), 0); };
@@ -392,11 +402,9 @@ void DialogBaseUnits(const std::string&, int points, int* x, int* y) {
     *y = (13 * size + 4) / 8;
 }
 
-// Windows' menu font, 9-point Segoe UI, averages about 7 pixels a letter;
-// an item has a letter's margin each side.
-int MenuItemWidth(const std::string& text) {
-    const auto letters = std::count_if(text.begin(), text.end(), [](char c) { return c != '&' && c != '\t'; });
-    return int(7 * (letters + 2));
+// Windows' menu font, 9-point Segoe UI, averages about 7 pixels a letter.
+int MenuTextWidth(const std::string& text) {
+    return int(7 * std::count_if(text.begin(), text.end(), [](char c) { return c != '&'; }));
 }
 
 PlatformBackend MakeBackend() {
@@ -414,9 +422,9 @@ PlatformBackend MakeBackend() {
     backend.swapBuffers = headless::SwapWindowBuffers;
     backend.beginModal = headless::BeginModal;
     backend.endModal = headless::EndModal;
-    backend.pullDownMenu = headless::PullDownMenu;
+    backend.showMenuLoop = headless::ShowMenuLoop;
     backend.dialogBaseUnits = DialogBaseUnits;
-    backend.menuItemWidth = MenuItemWidth;
+    backend.menuTextWidth = MenuTextWidth;
     return backend;
 }
 

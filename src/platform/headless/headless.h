@@ -97,9 +97,10 @@ Picture ShownPicture(HWND window);
 int SwapCount();
 // Window records the layer holds, destroyed ones not yet freed included.
 size_t WindowRecords();
-// The top-level menu items pulled down by menu keys, in order (a pulled-down
-// menu closes at once here, nothing picked).
-const std::vector<int>& MenusPulledDown();
+// Each state a menu loop showed, in order: "&File" for the bar item
+// highlighted, "&File:" for its menu pulled down, "&File: Quit" with an item
+// selected, and "done" when the loop ended.
+const std::vector<std::string>& MenuLoopStates();
 
 // Runs the program's WinMain; whenever it waits for input, the next step of
 // the script runs. A script ends by closing the program; one that runs out

@@ -181,6 +181,12 @@ typedef struct tagACCEL {
 #define WM_QUIT 0x0012
 #define WM_ERASEBKGND 0x0014
 #define WM_NOTIFY 0x004E
+#define WM_NCLBUTTONDOWN 0x00A1
+#define WM_NCLBUTTONUP 0x00A2
+#define WM_NCRBUTTONDOWN 0x00A4
+#define WM_NCRBUTTONUP 0x00A5
+#define WM_NCMBUTTONDOWN 0x00A7
+#define WM_NCMBUTTONUP 0x00A8
 #define WM_KEYDOWN 0x0100
 #define WM_KEYUP 0x0101
 #define WM_CHAR 0x0102
@@ -201,6 +207,7 @@ typedef struct tagACCEL {
 #define WM_USER 0x0400
 
 #define SIZE_RESTORED 0
+#define HTMENU 5
 #define BN_CLICKED 0
 
 #define MK_LBUTTON 0x0001

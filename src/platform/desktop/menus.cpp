@@ -1,0 +1,203 @@
+// The menu bar and its pulled-down menus, drawn as Windows draws them from
+// the core's layout and menu loop: the highlighted bar item raised, the open
+// one sunken; in a menu a check column, the labels, the resource's own key
+// hints right-aligned. Input goes to the core's menu loop as a user's.
+#include <FL/Fl.H>
+#include <FL/Fl_Menu_Window.H>
+#include <FL/fl_draw.H>
+
+#include <memory>
+
+#include "desktop.h"
+
+namespace {
+
+void UseMenuFont() {
+    UseStandInFont();
+    fl_font(kDialogFont, kMenuTextSize);
+}
+
+// Text with its "&" marks, the next letter underlined as Windows does.
+void DrawMenuText(const std::string& text, int x, int y, int w, int h, Fl_Align align) {
+    fl_draw_shortcut = 1;
+    fl_draw(text.c_str(), x, y, w, h, align, nullptr, 0);
+    fl_draw_shortcut = 0;
+}
+
+// Screen points of the core, where the window's bar starts, against the real root window's.
+POINT CoreFromRoot(HWND window, Fl_Window* frame, int rootX, int rootY) {
+    const POINT origin = MenuBarOrigin(window);
+    return POINT{origin.x + rootX - frame->x_root(), origin.y + rootY - frame->y_root()};
+}
+
+void ReportPointer(HWND window, Fl_Window* frame, int event) {
+    InputCursorMoved(CoreFromRoot(window, frame, Fl::event_x_root(), Fl::event_y_root()));
+    if (event == FL_PUSH || event == FL_RELEASE) {
+        const int button = Fl::event_button();
+        InputMouseButton(button == FL_RIGHT_MOUSE ? MK_RBUTTON : button == FL_MIDDLE_MOUSE ? MK_MBUTTON : MK_LBUTTON,
+                         event == FL_PUSH);
+        LogInput(event == FL_PUSH ? "button down" : "button up");
+    }
+}
+
+bool IsPointer(int event) {
+    return event == FL_PUSH || event == FL_RELEASE || event == FL_MOVE || event == FL_DRAG || event == FL_ENTER;
+}
+
+// Windows' check mark: a tick three pixels thick.
+void DrawCheck(int x, int y) {
+    for (int i = 0; i < 3; i++) {
+        fl_line(x, y + 2 + i, x + 2, y + 4 + i);
+        fl_line(x + 2, y + 4 + i, x + 6, y + i);
+    }
+}
+
+class MenuBarView : public Fl_Widget {
+public:
+    MenuBarView(HWND window, int w, int h) : Fl_Widget(0, 0, w, h), window_(window) {}
+    void draw() override {
+        fl_rectf(x(), y(), w(), h(), FL_BACKGROUND_COLOR);
+        if (!LiveWindow(window_) || !window_->menu) return;
+        const MenuLoop* loop = RunningMenuLoop();
+        const std::vector<RECT> rects = MenuBarItemRects(window_);
+        UseMenuFont();
+        for (size_t i = 0; i < rects.size(); i++) {
+            const RECT& r = rects[i];
+            if (loop && loop->window == window_ && loop->barItem == int(i))
+                fl_draw_box(loop->pulledDown ? FL_THIN_DOWN_BOX : FL_THIN_UP_BOX, r.left, r.top, r.right - r.left,
+                            r.bottom - r.top, FL_BACKGROUND_COLOR);
+            fl_color(FL_FOREGROUND_COLOR);
+            DrawMenuText(window_->menu->items[i].text, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                         FL_ALIGN_CENTER);
+        }
+    }
+    int handle(int event) override {
+        if (!IsPointer(event) || !LiveWindow(window_)) return Fl_Widget::handle(event);
+        ReportPointer(window_, window(), event);
+        return 1;
+    }
+
+private:
+    HWND window_;
+};
+
+// The pulled-down menu: a frame of its own above everything, holding the
+// pointer and keyboard while it is shown, as Windows' menus do.
+class MenuPopup : public Fl_Menu_Window {
+public:
+    MenuPopup() : Fl_Menu_Window(0, 0, 1, 1) { end(); }
+    void Show(const MenuLoop& loop) {
+        window_ = loop.window;
+        barItem_ = loop.barItem;
+        selected_ = loop.selected;
+        layout_ = LayOutMenuPopup(window_, barItem_);
+        Fl_Window* frame = DesktopOf(window_)->frame;
+        const POINT origin = MenuBarOrigin(window_);
+        resize(frame->x_root() + layout_.frame.left - origin.x, frame->y_root() + layout_.frame.top - origin.y,
+               layout_.frame.right - layout_.frame.left, layout_.frame.bottom - layout_.frame.top);
+        if (!shown()) show();
+        redraw();
+        Fl::grab(this);
+    }
+    void Hide() {
+        if (Fl::grab() == this) Fl::grab(nullptr);
+        hide();
+    }
+    void draw() override {
+        fl_draw_box(FL_UP_BOX, 0, 0, w(), h(), FL_BACKGROUND_COLOR);
+        if (!LiveWindow(window_)) return;
+        const std::vector<MenuItem>& items = window_->menu->items[size_t(barItem_)].popup->items;
+        UseMenuFont();
+        for (size_t i = 0; i < items.size() && i < layout_.items.size(); i++) DrawItem(items[i], layout_.items[i], int(i));
+    }
+    int handle(int event) override {
+        if (!LiveWindow(window_)) return Fl_Menu_Window::handle(event);
+        if (IsPointer(event)) {
+            ReportPointer(window_, DesktopOf(window_)->frame, event);
+            return 1;
+        }
+        if (event == FL_KEYBOARD || event == FL_KEYUP || event == FL_SHORTCUT) {
+            ReportKey(event == FL_KEYUP ? FL_KEYUP : FL_KEYBOARD, Fl::event_key());
+            return 1;
+        }
+        return Fl_Menu_Window::handle(event);
+    }
+
+private:
+    void DrawItem(const MenuItem& item, const RECT& r, int index) {
+        const int width = r.right - r.left, height = r.bottom - r.top;
+        if (item.type & MF_SEPARATOR) {  // an etched line
+            const int middle = r.top + height / 2;
+            fl_color(FL_DARK3);
+            fl_line(r.left + 1, middle - 1, r.right - 2, middle - 1);
+            fl_color(FL_LIGHT3);
+            fl_line(r.left + 1, middle, r.right - 2, middle);
+            return;
+        }
+        const bool selected = index == selected_;
+        if (selected) fl_rectf(r.left, r.top, width, height, FL_SELECTION_COLOR);
+        const Fl_Color text = selected ? fl_contrast(FL_FOREGROUND_COLOR, FL_SELECTION_COLOR) : FL_FOREGROUND_COLOR;
+        fl_color(item.state & MF_GRAYED ? fl_inactive(text) : text);
+        if (item.state & MF_CHECKED) DrawCheck(r.left + 5, r.top + height / 2 - 4);
+        const auto [label, hint] = MenuItemLabelAndHint(item);
+        DrawMenuText(label, layout_.labelLeft, r.top, width, height, FL_ALIGN_LEFT | FL_ALIGN_INSIDE);
+        if (!hint.empty())
+            DrawMenuText(hint, r.left, r.top, layout_.hintRight - r.left, height, FL_ALIGN_RIGHT | FL_ALIGN_INSIDE);
+    }
+    HWND window_ = nullptr;
+    int barItem_ = 0, selected_ = -1;
+    MenuPopupLayout layout_;
+};
+
+std::unique_ptr<MenuPopup> popup;
+
+void LogMenuLoop(const MenuLoop& loop, bool started) {
+    if (started) LogInput("menu open");
+    if (loop.done) {
+        LogInput("menu closed");
+        return;
+    }
+    const MenuItem& bar = loop.window->menu->items[size_t(loop.barItem)];
+    std::string state = bar.text;
+    if (loop.pulledDown) state += " pulled down";
+    if (loop.selected >= 0) state += ": " + MenuItemLabelAndHint(bar.popup->items[size_t(loop.selected)]).first;
+    LogMenu(state.c_str());
+}
+
+}  // namespace
+
+void SyncMenuBar(HWND window, DesktopWindow* desktop) {
+    const int height = int(MenuBarHeightOf(window));
+    if (!desktop->menuBar) {
+        desktop->frame->begin();
+        desktop->menuBar = new MenuBarView(window, desktop->frame->w(), height);
+        desktop->frame->end();
+    }
+    desktop->menuBar->resize(0, 0, desktop->frame->w(), height);
+    desktop->menuBar->redraw();
+    LogMenuBar(window, MenuBarItemRects(window));
+}
+
+void ShowMenuLoop(const MenuLoop* loop) {
+    static bool running = false;
+    const bool started = !running;
+    running = !loop->done;
+    if (!popup) popup = std::make_unique<MenuPopup>();
+    const bool live = LiveWindow(loop->window) && DesktopOf(loop->window)->frame;
+    if (live) LogMenuLoop(*loop, started);
+    if (!live || loop->done || !loop->pulledDown || !loop->window->menu->items[size_t(loop->barItem)].popup)
+        popup->Hide();
+    else
+        popup->Show(*loop);
+    if (live && DesktopOf(loop->window)->menuBar) DesktopOf(loop->window)->menuBar->redraw();
+}
+
+int MenuTextWidth(const std::string& text) {
+    std::string shown;  // "&&" is a shown "&", a lone one marks the next letter
+    for (size_t i = 0; i < text.size(); i++) {
+        if (text[i] == '&' && (i + 1 >= text.size() || text[++i] != '&')) continue;
+        shown += text[i];
+    }
+    UseMenuFont();
+    return int(fl_width(shown.c_str()) + 0.5);
+}
