@@ -115,20 +115,31 @@ wait_for "playback to move on" bash -c \
   fail "playback did not move on"
 key s
 
-# Menu keys, as on Windows: Alt+F and Alt+H pull down File and Help, F10 and
-# a lone Alt the first menu, Escape leaves each (the keys after it reach the
-# program again).
-for menu_key in alt+f alt+h F10 alt; do
-  before="$(wc -l <"$VELMORIN_LAYER_LOG")"
-  open_menu "$menu_key"
-  wait_for "a menu pulled down by $menu_key" bash -c "tail -n +$((before + 1)) '$VELMORIN_LAYER_LOG' | grep -q '^menu '" ||
-    fail "$menu_key pulled down no menu"
-  before="$(logged 'input menu closed')"
-  xdotool key Escape
-  wait_logged 'input menu closed' "$before"
+# Menu keys, as in Windows' menu loop (the layer logs each state it shows):
+# Alt+F pulls File down, Right and Right go on round the bar to Help; a lone
+# Alt highlights the bar and H opens Help; Return opens the About box from
+# either. Escape puts a menu away leaving its bar item highlighted, a second
+# leaves the bar; F10 only highlights.
+menu_states_since() { tail -n +$(($1 + 1)) "$VELMORIN_LAYER_LOG" | grep '^menu ' | tr '\n' '|'; }
+for keys in "alt+f Right Right Return" "alt h Return"; do
+  set -- $keys
+  before="$(wc -l <"$VELMORIN_LAYER_LOG")" shown="$(logged 'shown dialog "Velmorin"')"
+  open_menu "$1"; shift
+  xdotool key "$@"
+  wait_logged 'shown dialog "Velmorin"' "$shown" || fail "$keys did not open the About box: $(menu_states_since "$before")"
+  xdotool key Return
+  wait_for "the About box to close" bash -c "[ \$(xdotool search --onlyvisible --name '^Velmorin\$' | wc -l) = 1 ]"
 done
-grep '^menu ' "$VELMORIN_LAYER_LOG" | tr '\n' ' ' | grep -q '^menu &File menu &Help menu &File menu &File $' ||
-  fail "the menus pulled down: $(grep '^menu ' "$VELMORIN_LAYER_LOG" | tr '\n' ' ')"
+for case in "alt+h|Escape Escape|menu &Help pulled down: About|menu &Help|" "F10|Escape|menu &File|"; do
+  IFS='|' read -r menu_key escapes expected <<<"$case"
+  expected="${case#*|*|}"
+  before="$(wc -l <"$VELMORIN_LAYER_LOG")" closed="$(logged 'input menu closed')"
+  open_menu "$menu_key"
+  xdotool key $escapes
+  wait_logged 'input menu closed' "$closed"
+  [ "$(menu_states_since "$before")" = "$expected" ] ||
+    fail "$menu_key then $escapes showed: $(menu_states_since "$before")"
+done
 
 # Dialogs laid out from their font's own base units: every caption, button
 # text and static text of the Gamma dialog and the About box, measured with
@@ -193,7 +204,7 @@ wait_for "playback under the open File menu" bash -c \
   "[ \$(tail -n +$((before + 1)) '$VELMORIN_LAYER_LOG' | grep -c '^status ') -ge 3 ]" ||
   fail "playback stopped while the File menu was open"
 before="$(logged 'input menu closed')"
-xdotool key Escape
+xdotool key Escape Escape
 wait_logged 'input menu closed' "$before"
 key s
 

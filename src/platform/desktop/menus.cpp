@@ -195,8 +195,9 @@ void ShowMenuLoop(const MenuLoop* loop) {
 int MenuTextWidth(const std::string& text) {
     std::string shown;  // "&&" is a shown "&", a lone one marks the next letter
     for (size_t i = 0; i < text.size(); i++) {
-        if (text[i] == '&' && (i + 1 >= text.size() || text[++i] != '&')) continue;
+        if (text[i] == '&' && !(i + 1 < text.size() && text[i + 1] == '&')) continue;
         shown += text[i];
+        if (text[i] == '&') i++;
     }
     UseMenuFont();
     return int(fl_width(shown.c_str()) + 0.5);
