@@ -157,6 +157,20 @@ int AddSwatches(ColourChooser* chooser, Fl_Button** swatches, int count, int top
     return top + 20 + (count / 8) * (kSwatchHeight + kSwatchGap) + 6;
 }
 
+// Every label and box in the dialogs' stand-in font, as Windows' chooser is.
+void UseDialogFont(Fl_Group* group) {
+    for (int i = 0; i < group->children(); i++) {
+        Fl_Widget* widget = group->child(i);
+        widget->labelfont(kDialogFont);
+        widget->labelsize(kStandInSize);
+        if (auto* input = dynamic_cast<Fl_Input_*>(widget)) {
+            input->textfont(kDialogFont);
+            input->textsize(kStandInSize);
+        }
+        if (widget->as_group()) UseDialogFont(widget->as_group());
+    }
+}
+
 void BuildWindow(ColourChooser* chooser, COLORREF start) {
     const int rowsWidth = 8 * (kSwatchWidth + kSwatchGap);
     chooser->window = new ChooserWindow(rowsWidth + 240, 300);
@@ -185,6 +199,8 @@ void BuildWindow(ColourChooser* chooser, COLORREF start) {
     cancel->callback(Close, chooser);
     chooser->window->callback(Close, chooser);  // the close box and Escape cancel
     chooser->window->end();
+    UseStandInFont();
+    UseDialogFont(chooser->window);
     chooser->window->set_modal();
     chooser->window->size_range(chooser->window->w(), chooser->window->h(), chooser->window->w(),
                                 chooser->window->h());

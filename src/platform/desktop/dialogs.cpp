@@ -226,6 +226,7 @@ void ShowNotFound(const Modal& chooser, const std::string& path) {
     message.type = MB_OK | MB_ICONWARNING;
     Fl_Window* window = MessageWindow(&message);
     window->show();
+    SetDialogHints(window, message.owner);
     LogShown(message);
     Fl::add_timeout(0.01, PumpCoreMessages);
     while (!message.done && window->shown()) Fl::wait();
@@ -418,6 +419,7 @@ void BeginDesktopModal(Modal* modal) {
     case ModalKind::MessageBox:
         openMessage = MessageWindow(modal);
         openMessage->show();
+        SetDialogHints(openMessage, modal->owner);
         break;
     case ModalKind::OpenFile:
     case ModalKind::SaveFile:
