@@ -77,5 +77,18 @@ void SyncMenuBar(HWND window, DesktopWindow* desktop);
 void ShowMenuLoop(const MenuLoop* loop);
 int MenuTextWidth(const std::string& text);
 
+// gtk_chooser.cpp: while it lives, GTK's chooser (when FLTK uses GTK's)
+// lets the core's timers and paints through and starts with no file selected.
+class GtkLoopWaker {
+public:
+    GtkLoopWaker();
+    ~GtkLoopWaker();
+    GtkLoopWaker(const GtkLoopWaker&) = delete;
+    GtkLoopWaker& operator=(const GtkLoopWaker&) = delete;
+
+private:
+    unsigned source_ = 0;
+};
+
 // colour_chooser.cpp: ChooseColorA's chooser, full open with its custom colours.
 void RunColourChooser(Modal* modal);

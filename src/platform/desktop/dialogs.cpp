@@ -7,7 +7,6 @@
 #include <FL/Fl_Button.H>
 #include <FL/Fl_Input.H>
 #include <FL/Fl_Native_File_Chooser.H>
-#include <dlfcn.h>
 #include <FL/Fl_RGB_Image.H>
 #include <FL/fl_draw.H>
 #include <FL/x.H>
@@ -151,41 +150,6 @@ std::string FltkFilter(LPCSTR filter) {
     }
     return out;
 }
-
-// GTK's chooser runs FLTK 1.3's own loop, which waits on GTK and hands FLTK
-// only the X events of its windows, never its timeouts. A GLib timeout, in
-// that loop every 10 ms, repaints what FLTK was told is damaged and
-// dispatches the core's due timers and paints, as Windows' file dialogs let
-// them through. GLib is the one FLTK loaded for the chooser.
-class GtkLoopWaker {
-public:
-    GtkLoopWaker() {
-        glib_ = dlopen("libglib-2.0.so.0", RTLD_LAZY | RTLD_NOLOAD);
-        if (!glib_) return;  // no GTK: FLTK's own chooser runs in FLTK's loop
-        add_ = reinterpret_cast<TimeoutAdd>(dlsym(glib_, "g_timeout_add"));
-        remove_ = reinterpret_cast<SourceRemove>(dlsym(glib_, "g_source_remove"));
-        if (add_ && remove_) source_ = add_(10, KeepWaking, nullptr);
-    }
-    ~GtkLoopWaker() {
-        if (source_) remove_(source_);
-        if (glib_) dlclose(glib_);
-    }
-    GtkLoopWaker(const GtkLoopWaker&) = delete;
-    GtkLoopWaker& operator=(const GtkLoopWaker&) = delete;
-
-private:
-    using TimeoutAdd = unsigned (*)(unsigned interval, int (*function)(void*), void* data);
-    using SourceRemove = int (*)(unsigned source);
-    static int KeepWaking(void*) {
-        Fl::flush();
-        DispatchCoreMessages();
-        return 1;  // G_SOURCE_CONTINUE
-    }
-    void* glib_ = nullptr;
-    TimeoutAdd add_ = nullptr;
-    SourceRemove remove_ = nullptr;
-    unsigned source_ = 0;
-};
 
 // One showing of FLTK's native chooser for the request, starting in `folder`
 // with `name` in its name field; returns FLTK's answer (0: a file chosen).
