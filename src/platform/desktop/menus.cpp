@@ -85,7 +85,11 @@ private:
 // pointer and keyboard while it is shown, as Windows' menus do.
 class MenuPopup : public Fl_Menu_Window {
 public:
-    MenuPopup() : Fl_Menu_Window(0, 0, 1, 1) { end(); }
+    MenuPopup() : Fl_Menu_Window(0, 0, 1, 1) {
+        end();
+        set_menu_window();
+        set_override();  // the window manager neither frames nor places it
+    }
     void Show(const MenuLoop& loop) {
         window_ = loop.window;
         barItem_ = loop.barItem;
