@@ -334,7 +334,7 @@ int Render(const std::vector<std::string>& args) {
         } else return Usage("unknown option " + a);
     }
     if (models.empty() || output.empty()) return Usage("render needs a model and -o");
-    const bool gif = std::filesystem::path(output).extension() == ".gif";
+    const bool gif = IsGif(output);
     if (gif && request.sheetColumns > 0) return Usage("--sheet makes a BMP or TGA picture, not a GIF");
     if (!gif && (request.sheetColumns > 0) != !request.animation.empty())
         return Usage("--animation goes with --sheet, or with -o OUT.gif");

@@ -27,6 +27,19 @@ using headless::Step;
 
 namespace {
 
+// A path's extension in lower case: the outputs' kinds go by it in any case.
+std::string ExtensionOf(const std::string& path) {
+    std::string extension = std::filesystem::path(path).extension().string();
+    for (char& c : extension) c = char(std::tolower(static_cast<unsigned char>(c)));
+    return extension;
+}
+
+}  // namespace
+
+bool IsGif(const std::string& path) { return ExtensionOf(path) == ".gif"; }
+
+namespace {
+
 // Resizes that bring the drawing area to the size asked: the first learns
 // the frame, menu bar and bars around it, a second follows a menu bar that
 // took more rows in a narrow window.
@@ -38,14 +51,7 @@ const int64_t kLargestSheetSide = 65535;
 const int64_t kLargestSheet = int64_t{1} << 25;
 const int kGifFrameCentiseconds = 10;  // the viewer's playback: 10 frames a second
 
-std::string ExtensionOf(const std::string& path) {
-    std::string extension = std::filesystem::path(path).extension().string();
-    for (char& c : extension) c = char(std::tolower(static_cast<unsigned char>(c)));
-    return extension;
-}
-
 bool IsTga(const std::string& path) { return ExtensionOf(path) == ".tga"; }
-bool IsGif(const std::string& path) { return ExtensionOf(path) == ".gif"; }
 
 // Frame indices of a frame given by number or name, or of an animation's frames.
 std::vector<int32_t> FramesOf(const RenderRequest& r, const Md2Model& model, std::string* problem) {

@@ -24,3 +24,4 @@ struct RenderRequest {
 
 // Returns an empty string when written, else why not.
 std::string RenderModel(const RenderRequest& request);
+bool IsGif(const std::string& path);  // an animated GIF is asked for (.gif in any case)

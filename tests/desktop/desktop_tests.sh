@@ -85,12 +85,13 @@ head -c 100 "$sample/lantern.md2" >"$work/cut.md2"
 if thumbnail "$work/cut.md2" "$work/cut.png" 128 2>/dev/null; then fail "a cut model was thumbnailed"; fi
 [ ! -e "$work/cut.png" ] || fail "a thumbnail was left for a cut model"
 
-# An animated preview: the sample's "spin" animation, one GIF frame a frame.
+# An animated preview: the sample's "spin" animation, one GIF frame a frame (named in capitals:
+# the kind of output goes by its extension in any case).
 frames="$("$cli" info "$sample/lantern.md2" | awk '$NF == "spin" { print $4 }')"
-"$cli" render "$sample/lantern.md2" --skin "$sample/lantern.pcx" --animation spin -o "$work/spin.gif" ||
+"$cli" render "$sample/lantern.md2" --skin "$sample/lantern.pcx" --animation spin -o "$work/spin.GIF" ||
   fail "render of an animated GIF"
-shown="$(identify -verbose "$work/spin.gif" | grep -cE '^ *Delay: 10x100$')"
-looping="$(identify -verbose "$work/spin.gif" | grep -cE '^ *Iterations: 0$')"
+shown="$(identify -verbose "$work/spin.GIF" | grep -cE '^ *Delay: 10x100$')"
+looping="$(identify -verbose "$work/spin.GIF" | grep -cE '^ *Iterations: 0$')"
 [ "$shown" = "$frames" ] && [ "$looping" = "$frames" ] ||
   fail "the GIF has $shown frames of 100 ms ($looping looping) for $frames frames"
 
