@@ -33,14 +33,17 @@ TEST_F(ShellTest, MenuKeysRunWindowsMenuLoopAndAcceleratorsKeepPriority) {
     };
     const Case cases[] = {
         {{Key('F', headless::kAlt), Key(VK_RIGHT), Key(VK_RIGHT), Key(VK_RETURN)},
-         {"&File: Open Model", "Options: Gamma...", "&Help: About", "done"}, IDD_ABOUT},
-        {{altDown, altUp, Key('H'), Key(VK_RETURN)}, {"&File", "&Help: About", "done"}, IDD_ABOUT},
-        {{Key('H', headless::kAlt), Key(VK_ESCAPE), Key(VK_ESCAPE)}, {"&Help: About", "&Help", "done"}, 0},
+         {"&File pulled down: Open Model", "Options pulled down: Gamma...", "&Help pulled down: About", "done"},
+         IDD_ABOUT},
+        {{altDown, altUp, Key('H'), Key(VK_RETURN)}, {"&File", "&Help pulled down: About", "done"}, IDD_ABOUT},
+        {{Key('H', headless::kAlt), Key(VK_ESCAPE), Key(VK_ESCAPE)},
+         {"&Help pulled down: About", "&Help", "done"}, 0},
         {{Key(VK_F10), Key(VK_RIGHT), Key(VK_DOWN), Key(VK_UP), Key(VK_UP), Key(VK_UP), Key(VK_UP), Key(VK_DOWN),
           Key(VK_RIGHT), Key(VK_RIGHT), Key(VK_ESCAPE), Key(VK_LEFT), Key('X'), Key(VK_F10)},
-         {"&File", "Options", "Options: Gamma...", "Options: Textured - Linear", "Options: Textured - Nearest",
-          "Options: Wire-frame", "Options: Mipmap Textures", "Options: Wire-frame", "&Help: About",
-          "&File: Open Model", "&File", "&Help", "done"}, 0},
+         {"&File", "Options", "Options pulled down: Gamma...", "Options pulled down: Textured - Linear",
+          "Options pulled down: Textured - Nearest", "Options pulled down: Wire-frame",
+          "Options pulled down: Mipmap Textures", "Options pulled down: Wire-frame", "&Help pulled down: About",
+          "&File pulled down: Open Model", "&File", "&Help", "done"}, 0},
         {{altDown, altUp, altDown, altUp}, {"&File", "done"}, 0},
         {{Key('O', headless::kAlt), Key('X', headless::kAlt), Key('N'), altDown, Key('O', headless::kAlt), altUp,
           altDown, Key('X', headless::kAlt), altUp},
@@ -82,7 +85,8 @@ TEST_F(ShellTest, MenusOpenAndPickWithTheMouse) {
     Run({at(10, 10), down, up, at(30, 20 + 3 + 8), down, up, at(10, 10), down, up, at(100, 200), down, up,
          Close()});
     EXPECT_EQ(headless::MenuLoopStates(),
-              (std::vector<std::string>{"&File:", "&File: Open Model", "done", "&File:", "done"}));
+              (std::vector<std::string>{"&File pulled down", "&File pulled down: Open Model", "done",
+                                        "&File pulled down", "done"}));
     ASSERT_EQ(headless::ShownModals().size(), 1u);
     EXPECT_EQ(headless::ShownModals()[0].title, "Open MD2");
     EXPECT_EQ(viewer.eye.x, 100);  // the press that left the menu did not turn the camera

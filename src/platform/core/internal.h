@@ -158,6 +158,9 @@ struct MenuLoop {
 // down by a key starts with its first item selected, one by a click with none.
 void RunMenuLoop(HWND window, int barItem, bool pulledDown, bool selectFirstItem);
 const MenuLoop* RunningMenuLoop();  // null when none runs
+// The state shown, as backends name it: "&File" for the bar item highlighted,
+// "&File pulled down", "&File pulled down: Quit" with an item selected.
+std::string MenuLoopText(const MenuLoop& loop);
 int MenuItemWithMnemonic(HMENU menu, char letter);  // the item whose "&" marks `letter` (upper case), or -1
 
 // Modal loops (modal.cpp).

@@ -136,6 +136,14 @@ bool SameState(const MenuLoop& a, const MenuLoop& b) {
 
 const MenuLoop* RunningMenuLoop() { return running; }
 
+std::string MenuLoopText(const MenuLoop& loop) {
+    const MenuItem& bar = loop.window->menu->items[size_t(loop.barItem)];
+    std::string text = bar.text;
+    if (loop.pulledDown) text += " pulled down";
+    if (loop.selected >= 0) text += ": " + MenuItemLabelAndHint(bar.popup->items[size_t(loop.selected)]).first;
+    return text;
+}
+
 int MenuItemWithMnemonic(HMENU menu, char letter) {
     for (size_t i = 0; i < menu->items.size(); i++)
         if (Mnemonic(menu->items[i].text) == letter) return int(i);
@@ -151,7 +159,7 @@ void RunMenuLoop(HWND window, int barItem, bool pulledDown, bool selectFirstItem
     running = &loop;
     POINT pointer = {}, lastPointer = {};
     GetCursorPos(&lastPointer);
-    WPARAM leavingKey = 0;  // Alt leaves on its release, so that the release opens nothing
+    bool altPressed = false;  // Alt leaves on its release, so that the release opens nothing
     platformBackend.showMenuLoop(&loop);
     while (!loop.done) {
         const MenuLoop before = loop;
@@ -163,8 +171,8 @@ void RunMenuLoop(HWND window, int barItem, bool pulledDown, bool selectFirstItem
             Leave(&loop);
         } else if (IsKey(message.message)) {
             const bool down = message.message == WM_KEYDOWN || message.message == WM_SYSKEYDOWN;
-            if (down && message.wParam == VK_MENU) leavingKey = VK_MENU;
-            else if (!down && message.wParam == VK_MENU && leavingKey == VK_MENU) Leave(&loop);
+            if (down && message.wParam == VK_MENU) altPressed = true;
+            else if (!down && message.wParam == VK_MENU && altPressed) Leave(&loop);
             else if (down) TakeKey(&loop, message.wParam);
         } else if (message.message >= WM_NCLBUTTONDOWN && message.message <= WM_NCMBUTTONUP) {
             TakeButton(&loop, message.message, POINT{short(LOWORD(message.lParam)), short(HIWORD(message.lParam))});

@@ -163,20 +163,19 @@ void InputMouseButton(unsigned button, bool down) {
     HWND target = WindowAtScreenPoint(cursor);
     if (down) mouseButtons |= button, altAlone = false;
     else mouseButtons &= ~button;
-    // Presses on a menu bar, and any while a menu loop runs, are the
-    // non-client area's, at screen coordinates: the menu loop takes them.
-    HWND menuWindow = RunningMenuLoop() ? RunningMenuLoop()->window : down ? MenuBarAt(cursor) : nullptr;
-    if (menuWindow) {
-        const UINT id = button == MK_LBUTTON ? (down ? WM_NCLBUTTONDOWN : WM_NCLBUTTONUP)
-                        : button == MK_RBUTTON ? (down ? WM_NCRBUTTONDOWN : WM_NCRBUTTONUP)
-                                               : (down ? WM_NCMBUTTONDOWN : WM_NCMBUTTONUP);
-        input.push_back({Message(menuWindow, id, HTMENU, MAKELPARAM(cursor.x, cursor.y)), keyModifiers});
-        return;
-    }
-    if (!target) return;
     const UINT id = button == MK_LBUTTON   ? (down ? WM_LBUTTONDOWN : WM_LBUTTONUP)
                     : button == MK_RBUTTON ? (down ? WM_RBUTTONDOWN : WM_RBUTTONUP)
                                            : (down ? WM_MBUTTONDOWN : WM_MBUTTONUP);
+    // Presses on a menu bar, and any while a menu loop runs, are the
+    // non-client area's (Windows numbers each 0x160 below its client twin),
+    // at screen coordinates: the menu loop takes them.
+    HWND menuWindow = RunningMenuLoop() ? RunningMenuLoop()->window : down ? MenuBarAt(cursor) : nullptr;
+    if (menuWindow) {
+        const UINT nonClient = id - (WM_LBUTTONDOWN - WM_NCLBUTTONDOWN);
+        input.push_back({Message(menuWindow, nonClient, HTMENU, MAKELPARAM(cursor.x, cursor.y)), keyModifiers});
+        return;
+    }
+    if (!target) return;
     input.push_back({Message(target, id, mouseButtons | ModifierFlags(), ClientPoint(target, cursor)), keyModifiers});
 }
 

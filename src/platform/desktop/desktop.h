@@ -51,8 +51,13 @@ void LogMenuBar(HWND window, const std::vector<RECT>& items);  // the bar's layo
 void SyncTopLevel(HWND window);
 void SyncBar(HWND window);
 bool CreateGlSurface(HWND window);
-void ReportMouse(HWND window, int clientX, int clientY);  // a mouse event at client coordinates
+// A pointer event at the core's screen coordinates; 0 if `event` is none.
+int ReportPointer(int event, POINT screen);
 void ReportKey(int event, int key);                      // FL_KEYBOARD or FL_KEYUP
+// The core's screen coordinates against the real root window's, through a
+// top-level window that has its FLTK window.
+POINT RootFromCore(HWND window, POINT screen);
+POINT CoreFromRoot(HWND window, POINT root);
 void WarpPointer(int screenX, int screenY);
 void SetFramesActive(bool active);  // modal interactions disable the other windows, as Windows does
 // A repeating FLTK timeout that dispatches the core's ready messages: while a

@@ -104,7 +104,8 @@ Fl_Widget* MakeControl(HWND control) {
     return widget;
 }
 
-Fl_Window* MessageWindow(Modal* modal) {
+// A message box, shown as a dialog of its owner.
+Fl_Window* ShowMessageWindow(Modal* modal) {
     UseStandInFont();
     fl_font(kDialogFont, kStandInSize);
     int textWidth = 0, textHeight = 0;
@@ -131,6 +132,8 @@ Fl_Window* MessageWindow(Modal* modal) {
     window->end();
     window->position((Fl::w() - w) / 2, (Fl::h() - h) / 2);
     window->set_modal();
+    window->show();
+    SetDialogHints(window, modal->owner);
     return window;
 }
 
@@ -188,9 +191,7 @@ void ShowNotFound(const Modal& chooser, const std::string& path) {
     message.caption = chooser.file->lpstrTitle ? chooser.file->lpstrTitle : "Open";
     message.text = path + "\nFile not found\nPlease verify that the correct file name was given";
     message.type = MB_OK | MB_ICONWARNING;
-    Fl_Window* window = MessageWindow(&message);
-    window->show();
-    SetDialogHints(window, message.owner);
+    Fl_Window* window = ShowMessageWindow(&message);
     LogShown(message);
     Fl::add_timeout(0.01, PumpCoreMessages);
     while (!message.done && window->shown()) Fl::wait();
@@ -381,9 +382,7 @@ void BeginDesktopModal(Modal* modal) {
     SetFramesActive(false);
     switch (modal->kind) {
     case ModalKind::MessageBox:
-        openMessage = MessageWindow(modal);
-        openMessage->show();
-        SetDialogHints(openMessage, modal->owner);
+        openMessage = ShowMessageWindow(modal);
         break;
     case ModalKind::OpenFile:
     case ModalKind::SaveFile:

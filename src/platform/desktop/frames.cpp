@@ -33,21 +33,7 @@ unsigned ButtonOf(int fltkButton) {
 
 // Mouse events of a widget that stands for `window`, in its client coordinates.
 int HandleMouse(HWND window, int event, int x, int y) {
-    switch (event) {
-    case FL_ENTER:
-    case FL_MOVE:
-    case FL_DRAG:
-        ReportMouse(window, x, y);
-        return 1;
-    case FL_PUSH:
-    case FL_RELEASE:
-        ReportMouse(window, x, y);
-        InputMouseButton(ButtonOf(Fl::event_button()), event == FL_PUSH);
-        LogInput(event == FL_PUSH ? "button down" : "button up");
-        return 1;
-    default:
-        return 0;
-    }
+    return ReportPointer(event, ClientToScreenPoint(window, POINT{x, y}));
 }
 
 class MainFrame : public Fl_Window {
@@ -285,8 +271,22 @@ void SyncBar(HWND window) {
     desktop->widget->redraw();
 }
 
-void ReportMouse(HWND window, int clientX, int clientY) {
-    InputCursorMoved(ClientToScreenPoint(window, POINT{clientX, clientY}));
+int ReportPointer(int event, POINT screen) {
+    switch (event) {
+    case FL_ENTER:
+    case FL_MOVE:
+    case FL_DRAG:
+        InputCursorMoved(screen);
+        return 1;
+    case FL_PUSH:
+    case FL_RELEASE:
+        InputCursorMoved(screen);
+        InputMouseButton(ButtonOf(Fl::event_button()), event == FL_PUSH);
+        LogInput(event == FL_PUSH ? "button down" : "button up");
+        return 1;
+    default:
+        return 0;
+    }
 }
 
 void ReportKey(int event, int key) {
@@ -299,17 +299,27 @@ void ReportKey(int event, int key) {
     InputKey(virtualKey, event == FL_KEYBOARD, modifiers);
 }
 
+// A top-level window's FLTK window starts where its menu bar does.
+POINT RootFromCore(HWND window, POINT screen) {
+    const POINT origin = MenuBarOrigin(window);
+    const Fl_Window* frame = DesktopOf(window)->frame;
+    return POINT{frame->x_root() + screen.x - origin.x, frame->y_root() + screen.y - origin.y};
+}
+
+POINT CoreFromRoot(HWND window, POINT root) {
+    const POINT origin = MenuBarOrigin(window);
+    const Fl_Window* frame = DesktopOf(window)->frame;
+    return POINT{origin.x + root.x - frame->x_root(), origin.y + root.y - frame->y_root()};
+}
+
 // Core screen coordinates to the real root window's, through the window under them.
 void WarpPointer(int screenX, int screenY) {
     HWND window = WindowAtScreenPoint(POINT{screenX, screenY});
     while (window && !IsTopLevel(window)) window = window->parent;
     if (!window || !window->backendData || !DesktopOf(window)->frame) return;
-    Fl_Window* frame = DesktopOf(window)->frame;
-    if (!frame->shown()) return;
-    const POINT client = ClientToScreenPoint(window, POINT{0, 0});
-    const int rootX = frame->x_root() + (screenX - client.x);
-    const int rootY = frame->y_root() + MenuBarHeightOf(window) + (screenY - client.y);
-    XWarpPointer(fl_display, None, RootWindow(fl_display, fl_screen), 0, 0, 0, 0, rootX, rootY);
+    if (!DesktopOf(window)->frame->shown()) return;
+    const POINT root = RootFromCore(window, POINT{screenX, screenY});
+    XWarpPointer(fl_display, None, RootWindow(fl_display, fl_screen), 0, 0, 0, 0, root.x, root.y);
     XFlush(fl_display);
     LogInput("cursor placed");
 }

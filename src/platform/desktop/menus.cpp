@@ -24,24 +24,9 @@ void DrawMenuText(const std::string& text, int x, int y, int w, int h, Fl_Align 
     fl_draw_shortcut = 0;
 }
 
-// Screen points of the core, where the window's bar starts, against the real root window's.
-POINT CoreFromRoot(HWND window, Fl_Window* frame, int rootX, int rootY) {
-    const POINT origin = MenuBarOrigin(window);
-    return POINT{origin.x + rootX - frame->x_root(), origin.y + rootY - frame->y_root()};
-}
-
-void ReportPointer(HWND window, Fl_Window* frame, int event) {
-    InputCursorMoved(CoreFromRoot(window, frame, Fl::event_x_root(), Fl::event_y_root()));
-    if (event == FL_PUSH || event == FL_RELEASE) {
-        const int button = Fl::event_button();
-        InputMouseButton(button == FL_RIGHT_MOUSE ? MK_RBUTTON : button == FL_MIDDLE_MOUSE ? MK_MBUTTON : MK_LBUTTON,
-                         event == FL_PUSH);
-        LogInput(event == FL_PUSH ? "button down" : "button up");
-    }
-}
-
-bool IsPointer(int event) {
-    return event == FL_PUSH || event == FL_RELEASE || event == FL_MOVE || event == FL_DRAG || event == FL_ENTER;
+// A pointer event over the bar or a menu, where the core has no client area.
+int ReportRootPointer(HWND window, int event) {
+    return ReportPointer(event, CoreFromRoot(window, POINT{Fl::event_x_root(), Fl::event_y_root()}));
 }
 
 // Windows' check mark: a tick three pixels thick.
@@ -72,9 +57,7 @@ public:
         }
     }
     int handle(int event) override {
-        if (!IsPointer(event) || !LiveWindow(window_)) return Fl_Widget::handle(event);
-        ReportPointer(window_, window(), event);
-        return 1;
+        return (LiveWindow(window_) && ReportRootPointer(window_, event)) || Fl_Widget::handle(event);
     }
 
 private:
@@ -95,10 +78,8 @@ public:
         barItem_ = loop.barItem;
         selected_ = loop.selected;
         layout_ = LayOutMenuPopup(window_, barItem_);
-        Fl_Window* frame = DesktopOf(window_)->frame;
-        const POINT origin = MenuBarOrigin(window_);
-        resize(frame->x_root() + layout_.frame.left - origin.x, frame->y_root() + layout_.frame.top - origin.y,
-               layout_.frame.right - layout_.frame.left, layout_.frame.bottom - layout_.frame.top);
+        const POINT root = RootFromCore(window_, POINT{layout_.frame.left, layout_.frame.top});
+        resize(root.x, root.y, layout_.frame.right - layout_.frame.left, layout_.frame.bottom - layout_.frame.top);
         if (!shown()) show();
         redraw();
         Fl::grab(this);
@@ -112,14 +93,12 @@ public:
         if (!LiveWindow(window_)) return;
         const std::vector<MenuItem>& items = window_->menu->items[size_t(barItem_)].popup->items;
         UseMenuFont();
-        for (size_t i = 0; i < items.size() && i < layout_.items.size(); i++) DrawItem(items[i], layout_.items[i], int(i));
+        for (size_t i = 0; i < items.size() && i < layout_.items.size(); i++)
+            DrawItem(items[i], layout_.items[i], int(i));
     }
     int handle(int event) override {
         if (!LiveWindow(window_)) return Fl_Menu_Window::handle(event);
-        if (IsPointer(event)) {
-            ReportPointer(window_, DesktopOf(window_)->frame, event);
-            return 1;
-        }
+        if (ReportRootPointer(window_, event)) return 1;
         if (event == FL_KEYBOARD || event == FL_KEYUP || event == FL_SHORTCUT) {
             ReportKey(event == FL_KEYUP ? FL_KEYUP : FL_KEYBOARD, Fl::event_key());
             return 1;
@@ -161,11 +140,7 @@ void LogMenuLoop(const MenuLoop& loop, bool started) {
         LogInput("menu closed");
         return;
     }
-    const MenuItem& bar = loop.window->menu->items[size_t(loop.barItem)];
-    std::string state = bar.text;
-    if (loop.pulledDown) state += " pulled down";
-    if (loop.selected >= 0) state += ": " + MenuItemLabelAndHint(bar.popup->items[size_t(loop.selected)]).first;
-    LogMenu(state.c_str());
+    LogMenu(MenuLoopText(loop).c_str());
 }
 
 }  // namespace

@@ -349,17 +349,7 @@ size_t WindowRecords() { return WindowRecordCount(); }
 
 const std::vector<std::string>& MenuLoopStates() { return menuLoopStates; }
 
-void ShowMenuLoop(const MenuLoop* loop) {
-    if (loop->done) {
-        menuLoopStates.push_back("done");
-        return;
-    }
-    const MenuItem& bar = loop->window->menu->items[size_t(loop->barItem)];
-    std::string state = bar.text;
-    if (loop->pulledDown) state += ":";
-    if (loop->selected >= 0) state += " " + MenuItemLabelAndHint(bar.popup->items[size_t(loop->selected)]).first;
-    menuLoopStates.push_back(state);
-}
+void ShowMenuLoop(const MenuLoop* loop) { menuLoopStates.push_back(loop->done ? "done" : MenuLoopText(*loop)); }
 
 Step PostCommand(HWND* window, int command) {
     return [window, command] { PostMessageA(*window, WM_COMMAND, WPARAM(command), 0); };

@@ -98,8 +98,8 @@ int SwapCount();
 // Window records the layer holds, destroyed ones not yet freed included.
 size_t WindowRecords();
 // Each state a menu loop showed, in order: "&File" for the bar item
-// highlighted, "&File:" for its menu pulled down, "&File: Quit" with an item
-// selected, and "done" when the loop ended.
+// highlighted, "&File pulled down" for its menu pulled down, "&File pulled
+// down: Quit" with an item selected, and "done" when the loop ended.
 const std::vector<std::string>& MenuLoopStates();
 
 // Runs the program's WinMain; whenever it waits for input, the next step of
