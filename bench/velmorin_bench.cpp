@@ -228,8 +228,9 @@ void ImportGltf(benchmark::State& state, std::string glb) {
     ImportRequest request;
     request.input = glb;
     request.output = TempFile("velmorin_bench_import.md2");
+    std::vector<std::string> warnings;
     for (auto _ : state)
-        if (!ImportModel(request).empty()) state.SkipWithError("import failed");
+        if (!ImportModel(request, &warnings).empty()) state.SkipWithError("import failed");
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "formats/pcx.h"
 #include "gl_commands.h"
 #include "gltf_scene.h"
+#include "input_files.h"
 #include "md2_normals.h"
 #include "output_files.h"
 
@@ -212,11 +213,15 @@ std::string ConvertImported(const ImportedMesh& mesh, const ImportRequest& r, st
     return "";
 }
 
-std::string ImportModel(const ImportRequest& r) {
+std::string ImportModel(const ImportRequest& r, std::vector<std::string>* warnings) {
     ImportedMesh mesh;
     std::string problem = ReadGltfScene(r.input, r.scale, &mesh);
+    *warnings = mesh.warnings;
     std::vector<unsigned char> md2, pcx;
     if (problem.empty()) problem = ConvertImported(mesh, r, &md2, &pcx);
+    std::vector<std::string> inputs = mesh.filesRead;
+    inputs.insert(inputs.end(), {r.input, r.palette});
+    if (problem.empty()) problem = InputAsOutput(inputs, {r.output, ImportedSkinPath(r.output)});
     if (!problem.empty()) return problem;
     StagedOutputs staged;
     problem = StageBytes(&staged, r.output, md2.data(), md2.size());

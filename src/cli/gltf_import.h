@@ -24,8 +24,10 @@ struct ImportRequest {
 };
 
 // Returns "" when OUT.md2 (and OUT.pcx) are written, else why not: then
-// nothing is written and no earlier file is touched.
-std::string ImportModel(const ImportRequest& request);
+// nothing is written and no earlier file is touched. An output that is one
+// of the files read (the model, the files it names, the palette) is refused.
+// `warnings` gets what was read with a doubt or left out.
+std::string ImportModel(const ImportRequest& request, std::vector<std::string>* warnings);
 
 // The MD2's bytes and, when the mesh has a texture, the PCX's, from frames
 // read by ReadGltfScene; "" or why not.

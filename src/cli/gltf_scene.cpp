@@ -11,13 +11,22 @@
 
 #include "formats/little_endian.h"
 #include "formats/md2.h"
+#include "gltf_files.h"
+#include "input_files.h"
 
 namespace {
 
 using tinygltf::Model;
 
 const double kFramesPerSecond = 10;      // Quake 2's
-const size_t kMostElements = 1 << 24;    // in one accessor: far beyond any MD2's 2048 vertices
+// What an MD2 can use, checked before anything is read: three vertices and
+// three indices a triangle before welding, a morph target a frame; and what
+// no animation of 512 frames needs more of.
+const size_t kMostVertices = 3 * size_t(kMd2MaxTriangles);
+const size_t kMostTargets = size_t(kMd2MaxFrames);
+const size_t kMostKeys = 1 << 16;       // in one sampler: 512 frames at 120 a second is 6,144
+const size_t kMostChannels = 1 << 14;   // in the file: 512 joints x 3 paths x 10 animations
+const size_t kMostJoints = 1024;
 const int kTriangles = 4, kTriangleStrip = 5, kTriangleFan = 6;
 
 // 4 x 4, column-major as glTF stores it.
@@ -67,7 +76,8 @@ Matrix MatrixOf(const Pose& p) {
 // An accessor's elements as numbers, `width` to an element, integers
 // normalised where the accessor says so. Every read is checked against its
 // buffer view and buffer; false, with the reason, when it does not fit.
-bool ReadAccessor(const Model& model, int index, int width, std::vector<double>* out, std::string* problem) {
+bool ReadAccessor(const Model& model, int index, int width, size_t most, ImportBudget* budget, std::vector<double>* out,
+                  std::string* problem) {
     const auto refuse = [&](const std::string& why) {
         *problem = "accessor " + std::to_string(index) + ": " + why;
         return false;
@@ -78,7 +88,9 @@ bool ReadAccessor(const Model& model, int index, int width, std::vector<double>*
     const int components = tinygltf::GetNumComponentsInType(uint32_t(a.type));
     const int componentSize = tinygltf::GetComponentSizeInBytes(uint32_t(a.componentType));
     if (components != width || componentSize <= 0) return refuse("not " + std::to_string(width) + " numbers an element");
-    if (a.count > kMostElements) return refuse("more than " + std::to_string(kMostElements) + " elements");
+    if (a.count > most)
+        return refuse(std::to_string(a.count) + " elements where an MD2 can use " + std::to_string(most));
+    if (!TakeFromBudget(budget, uint64_t(a.count) * uint64_t(width) * sizeof(double), problem)) return false;
     out->assign(a.count * size_t(width), 0);
     if (a.bufferView < 0) return true;  // all zeros, as glTF says
     if (size_t(a.bufferView) >= model.bufferViews.size()) return refuse("no such buffer view");
@@ -123,7 +135,8 @@ struct Primitive {
     int material = -1;
 };
 
-bool ReadPrimitive(const Model& model, const tinygltf::Primitive& p, Primitive* out, std::string* problem) {
+bool ReadPrimitive(const Model& model, const tinygltf::Primitive& p, ImportBudget* budget, Primitive* out,
+                   std::string* problem) {
     const auto attribute = [&p](const char* name) {
         const auto found = p.attributes.find(name);
         return found == p.attributes.end() ? -1 : found->second;
@@ -133,9 +146,10 @@ bool ReadPrimitive(const Model& model, const tinygltf::Primitive& p, Primitive* 
         return false;
     }
     if (attribute("POSITION") < 0) return *problem = "a primitive without positions", false;
-    if (!ReadAccessor(model, attribute("POSITION"), 3, &out->positions, problem)) return false;
+    if (!ReadAccessor(model, attribute("POSITION"), 3, kMostVertices, budget, &out->positions, problem)) return false;
     const size_t count = out->positions.size() / 3;
-    if (attribute("TEXCOORD_0") >= 0 && !ReadAccessor(model, attribute("TEXCOORD_0"), 2, &out->texCoords, problem))
+    if (attribute("TEXCOORD_0") >= 0 &&
+        !ReadAccessor(model, attribute("TEXCOORD_0"), 2, kMostVertices, budget, &out->texCoords, problem))
         return false;
     if (out->texCoords.empty()) out->texCoords.assign(2 * count, 0);
     // Up to eight joints a vertex: JOINTS_0 / WEIGHTS_0, and _1 where present.
@@ -144,15 +158,24 @@ bool ReadPrimitive(const Model& model, const tinygltf::Primitive& p, Primitive* 
         const int weights = attribute((std::string("WEIGHTS_") + set).c_str());
         if (joints < 0 || weights < 0) break;
         std::vector<double> j, w;
-        if (!ReadAccessor(model, joints, 4, &j, problem) || !ReadAccessor(model, weights, 4, &w, problem)) return false;
+        if (!ReadAccessor(model, joints, 4, kMostVertices, budget, &j, problem) ||
+            !ReadAccessor(model, weights, 4, kMostVertices, budget, &w, problem))
+            return false;
         if (j.size() != 4 * count || w.size() != 4 * count) return *problem = "joints or weights not one a vertex", false;
         out->joints.insert(out->joints.end(), j.begin(), j.end());
         out->weights.insert(out->weights.end(), w.begin(), w.end());
     }
+    if (p.targets.size() > kMostTargets)
+        return *problem = "more morph targets than an MD2 has frames (" + std::to_string(kMostTargets) + ")", false;
     for (const auto& target : p.targets) {
         const auto found = target.find("POSITION");
-        std::vector<double> difference(3 * count, 0);
-        if (found != target.end() && !ReadAccessor(model, found->second, 3, &difference, problem)) return false;
+        std::vector<double> difference;
+        if (found != target.end()) {
+            if (!ReadAccessor(model, found->second, 3, kMostVertices, budget, &difference, problem)) return false;
+        } else {
+            if (!TakeFromBudget(budget, 3 * count * sizeof(double), problem)) return false;
+            difference.assign(3 * count, 0);
+        }
         if (difference.size() != 3 * count) return *problem = "a morph target not one position a vertex", false;
         out->targets.push_back(difference);
     }
@@ -160,7 +183,7 @@ bool ReadPrimitive(const Model& model, const tinygltf::Primitive& p, Primitive* 
     std::vector<uint32_t> order;
     if (p.indices >= 0) {
         std::vector<double> indices;
-        if (!ReadAccessor(model, p.indices, 1, &indices, problem)) return false;
+        if (!ReadAccessor(model, p.indices, 1, kMostVertices, budget, &indices, problem)) return false;
         for (double i : indices) {
             if (i < 0 || i >= double(count)) return *problem = "an index past the primitive's vertices", false;
             order.push_back(uint32_t(i));
@@ -195,7 +218,8 @@ struct Clip {
     double end = 0;
 };
 
-bool ReadClip(const Model& model, const tinygltf::Animation& animation, Clip* clip, std::string* problem) {
+bool ReadClip(const Model& model, const tinygltf::Animation& animation, ImportBudget* budget, Clip* clip,
+              std::string* problem) {
     clip->name = animation.name;
     for (const tinygltf::AnimationChannel& c : animation.channels) {
         Channel channel;
@@ -211,9 +235,11 @@ bool ReadClip(const Model& model, const tinygltf::Animation& animation, Clip* cl
         channel.interpolation = s.interpolation == "STEP"          ? Channel::kStep
                                 : s.interpolation == "CUBICSPLINE" ? Channel::kCubic
                                                                    : Channel::kLinear;
-        if (!ReadAccessor(model, s.input, 1, &channel.times, problem)) return false;
+        if (!ReadAccessor(model, s.input, 1, kMostKeys, budget, &channel.times, problem)) return false;
         const int width = channel.path == Channel::kRotation ? 4 : channel.path == Channel::kWeights ? 1 : 3;
-        if (!ReadAccessor(model, s.output, width, &channel.values, problem)) return false;
+        // A key's value, or a cubic key's three, each a weight a target for weights.
+        const size_t most = channel.times.size() * 3 * (channel.path == Channel::kWeights ? kMostTargets : 1);
+        if (!ReadAccessor(model, s.output, width, most, budget, &channel.values, problem)) return false;
         const size_t keys = channel.times.size(), perKey = channel.interpolation == Channel::kCubic ? 3 : 1;
         if (keys == 0) continue;
         channel.width = channel.values.size() / (keys * perKey);
@@ -283,7 +309,20 @@ struct Scene {
     std::vector<Pose> rest;
     std::vector<Instance> instances;
     size_t vertices = 0;
+    std::map<int, std::vector<double>> inverseBinds;  // of each skin used, read once
+    ImportBudget* budget;
 };
+
+// A skin's inverse bind matrices, read once and no more than it has joints.
+bool ReadSkin(const Model& model, int index, Scene* scene, std::string* problem) {
+    if (index < 0 || size_t(index) >= model.skins.size() || scene->inverseBinds.count(index)) return true;
+    const tinygltf::Skin& skin = model.skins[size_t(index)];
+    if (skin.joints.size() > kMostJoints)
+        return *problem = "a skin of more than " + std::to_string(kMostJoints) + " joints", false;
+    std::vector<double>& inverse = scene->inverseBinds[index];
+    return skin.inverseBindMatrices < 0 ||
+           ReadAccessor(model, skin.inverseBindMatrices, 16, skin.joints.size(), scene->budget, &inverse, problem);
+}
 
 bool ReadScene(const Model& model, Scene* scene, std::string* problem) {
     scene->model = &model;
@@ -324,11 +363,14 @@ bool ReadScene(const Model& model, Scene* scene, std::string* problem) {
         if (n.mesh < 0) continue;
         if (size_t(n.mesh) >= model.meshes.size()) return *problem = "a node names a mesh the file lacks", false;
         Instance instance = {node, {}, scene->vertices};
+        if (!ReadSkin(model, n.skin, scene, problem)) return false;
         for (const tinygltf::Primitive& p : model.meshes[size_t(n.mesh)].primitives) {
             Primitive primitive;
-            if (!ReadPrimitive(model, p, &primitive, problem)) return false;
+            if (!ReadPrimitive(model, p, scene->budget, &primitive, problem)) return false;
             scene->vertices += primitive.positions.size() / 3;
-            if (scene->vertices > kMostElements) return *problem = "too many vertices", false;
+            if (scene->vertices > kMostVertices)
+                return *problem = "more vertices than " + std::to_string(kMd2MaxTriangles) +
+                                  " triangles can use; use a lower-poly mesh", false;
             instance.primitives.push_back(std::move(primitive));
         }
         scene->instances.push_back(std::move(instance));
@@ -353,9 +395,7 @@ std::vector<float> Positions(const Scene& scene, const std::vector<Pose>& poses,
         std::vector<Matrix> joints;
         if (node.skin >= 0 && size_t(node.skin) < model.skins.size()) {
             const tinygltf::Skin& skin = model.skins[size_t(node.skin)];
-            std::vector<double> inverse;
-            if (skin.inverseBindMatrices >= 0 && !ReadAccessor(model, skin.inverseBindMatrices, 16, &inverse, problem))
-                return {};
+            const std::vector<double>& inverse = scene.inverseBinds.at(node.skin);
             for (size_t j = 0; j < skin.joints.size(); j++) {
                 const int joint = skin.joints[j];
                 if (joint < 0 || size_t(joint) >= model.nodes.size()) return *problem = "a skin names a node it lacks", std::vector<float>{};
@@ -448,10 +488,17 @@ bool IsOwnExport(const Model& model, const Scene& scene, std::vector<std::string
     return true;
 }
 
+// The frames' positions, taken from the budget before any is made.
+bool TakeFrames(const Scene& scene, double frames, std::string* problem) {
+    return TakeFromBudget(scene.budget, uint64_t(frames) * scene.vertices * 3 * sizeof(float), problem);
+}
+
 std::string ReadFrames(const Model& model, const Scene& scene, double scale, ImportedMesh* mesh) {
     std::string problem;
     std::vector<std::string> ownNames;
     if (IsOwnExport(model, scene, &ownNames)) {
+        if (ownNames.size() > size_t(kMd2MaxFrames) || !TakeFrames(scene, double(ownNames.size()), &problem))
+            return problem.empty() ? "more frames than the format's limit of " + std::to_string(kMd2MaxFrames) : problem;
         for (size_t f = 0; f < ownNames.size(); f++) {
             std::vector<Pose> poses = scene.rest;
             poses[size_t(scene.instances[0].node)].weights.assign(ownNames.size() - 1, 0);
@@ -461,17 +508,21 @@ std::string ReadFrames(const Model& model, const Scene& scene, double scale, Imp
         }
         return "";
     }
+    size_t channels = 0;
+    for (const tinygltf::Animation& animation : model.animations) channels += animation.channels.size();
+    if (channels > kMostChannels) return "more than " + std::to_string(kMostChannels) + " animation channels";
     std::vector<Clip> clips;
     double total = 0;  // in double: an end time can be any finite number
     for (const tinygltf::Animation& animation : model.animations) {
         Clip clip;
-        if (!ReadClip(model, animation, &clip, &problem)) return problem;
+        if (!ReadClip(model, animation, scene.budget, &clip, &problem)) return problem;
         total += std::ceil(clip.end * kFramesPerSecond - 1e-6) + 1;
         if (total > kMd2MaxFrames)
             return "its animations sample to more than the format's limit of " + std::to_string(kMd2MaxFrames) +
                    " frames at 10 a second: shorten or drop animations";
         clips.push_back(std::move(clip));
     }
+    if (!TakeFrames(scene, std::max(total, 1.0), &problem)) return problem;
     if (clips.empty()) {
         mesh->frames.push_back({FrameName("frame", 1), Positions(scene, scene.rest, scale, &problem)});
         return problem;
@@ -487,8 +538,9 @@ std::string ReadFrames(const Model& model, const Scene& scene, double scale, Imp
     return "";
 }
 
-// The first base-colour texture of the scene's primitives, as RGB.
-void ReadTexture(const Model& model, const Scene& scene, ImportedMesh* mesh) {
+// The first base-colour texture of the scene's primitives, as RGB; the
+// only image decoded.
+std::string ReadTexture(const Model& model, const Scene& scene, GltfLoad* load, ImportedMesh* mesh) {
     for (const Instance& instance : scene.instances)
         for (const Primitive& p : instance.primitives) {
             if (p.material < 0 || size_t(p.material) >= model.materials.size()) continue;
@@ -496,7 +548,10 @@ void ReadTexture(const Model& model, const Scene& scene, ImportedMesh* mesh) {
             if (texture < 0 || size_t(texture) >= model.textures.size()) continue;
             const int source = model.textures[size_t(texture)].source;
             if (source < 0 || size_t(source) >= model.images.size()) continue;
-            const tinygltf::Image& image = model.images[size_t(source)];
+            if (model.images[size_t(source)].image.empty()) continue;  // not read: a warning said why
+            tinygltf::Image image;
+            const std::string problem = DecodeImage(model.images[size_t(source)], source, &image, load);
+            if (!problem.empty()) return problem;
             const size_t bytes = image.bits == 16 ? 2 : 1, components = size_t(std::max(image.component, 0));
             const size_t pixels = size_t(std::max(image.width, 0)) * size_t(std::max(image.height, 0));
             if (!pixels || components < 1 || components > 4 || image.image.size() < pixels * components * bytes) continue;
@@ -508,13 +563,15 @@ void ReadTexture(const Model& model, const Scene& scene, ImportedMesh* mesh) {
                     const size_t from = (i * components + std::min(c, components < 3 ? size_t(0) : c)) * bytes;
                     mesh->texture[3 * i + c] = image.image[from + bytes - 1];  // of a 16-bit sample, the high byte
                 }
-            return;
+            return "";
         }
+    return "";
 }
 
 // The meshes of a loaded file as frames.
-std::string SceneToMesh(const Model& model, double scale, ImportedMesh* mesh) {
+std::string SceneToMesh(const Model& model, double scale, GltfLoad* load, ImportedMesh* mesh) {
     Scene scene;
+    scene.budget = &load->budget;
     std::string problem;
     if (!ReadScene(model, &scene, &problem)) return problem;
     for (const Instance& instance : scene.instances) {
@@ -534,47 +591,36 @@ std::string SceneToMesh(const Model& model, double scale, ImportedMesh* mesh) {
         return "more vertices than " + std::to_string(kMd2MaxTriangles) + " triangles can use: " +
                std::to_string(scene.vertices) + "; use a lower-poly mesh";
     problem = ReadFrames(model, scene, scale, mesh);
-    if (!problem.empty()) return problem;
-    ReadTexture(model, scene, mesh);
-    return "";
+    return problem.empty() ? ReadTexture(model, scene, load, mesh) : problem;
 }
 
-// tinygltf's reason, on one line and cut short: it can quote a whole data URI.
-std::string Unreadable(std::string error) {
-    if (error.empty()) error = "tinygltf refused it";
-    std::replace(error.begin(), error.end(), '\n', ' ');
-    while (!error.empty() && error.back() == ' ') error.pop_back();
-    return "the glTF cannot be read: " + (error.size() > 200 ? error.substr(0, 200) + "..." : error);
+// The file's bytes as frames, the files it names read from `folder`.
+std::string BytesToMesh(const unsigned char* bytes, size_t size, const GltfFolder& folder, double scale,
+                        ImportedMesh* mesh) {
+    Model model;
+    GltfLoad load;
+    std::string problem = LoadGltf(bytes, size, folder, &model, &load);
+    if (problem.empty()) problem = SceneToMesh(model, scale, &load, mesh);
+    mesh->warnings = load.warnings;
+    mesh->filesRead = load.filesRead;
+    return problem;
 }
-
-bool NoFile(const std::string&, void*) { return false; }
-std::string SamePath(const std::string& path, void*) { return path; }
-bool ReadNoFile(std::vector<unsigned char>*, std::string* error, const std::string&, void*) {
-    *error = "no file is read";
-    return false;
-}
-bool WriteNoFile(std::string*, const std::string&, const std::vector<unsigned char>&, void*) { return false; }
 
 }  // namespace
 
 std::string ReadGltfScene(const std::string& path, double scale, ImportedMesh* mesh) {
-    tinygltf::TinyGLTF loader;
-    Model model;
-    std::string error, warning;
-    const bool binary = std::filesystem::path(path).extension() == ".glb";
-    const bool read = binary ? loader.LoadBinaryFromFile(&model, &error, &warning, path)
-                             : loader.LoadASCIIFromFile(&model, &error, &warning, path);
-    return read ? SceneToMesh(model, scale, mesh) : Unreadable(error);
+    std::vector<unsigned char> bytes;
+    const std::string problem = ReadInputFile(path, kLargestGltfFile, &bytes);
+    if (!problem.empty()) return "cannot read it: " + problem;
+    GltfFolder folder;
+    folder.path = std::filesystem::path(path).parent_path().string();
+    return BytesToMesh(bytes.data(), bytes.size(), folder, scale, mesh);
 }
 
-std::string ReadGltfSceneFromMemory(const unsigned char* bytes, size_t size, double scale, ImportedMesh* mesh) {
-    tinygltf::TinyGLTF loader;
-    loader.SetFsCallbacks({NoFile, SamePath, ReadNoFile, WriteNoFile, nullptr});
-    Model model;
-    std::string error, warning;
-    const bool binary = size >= 4 && std::memcmp(bytes, "glTF", 4) == 0;
-    const bool read = binary ? loader.LoadBinaryFromMemory(&model, &error, &warning, bytes, unsigned(size))
-                             : loader.LoadASCIIFromString(&model, &error, &warning, reinterpret_cast<const char*>(bytes),
-                                                          unsigned(size), "");
-    return read ? SceneToMesh(model, scale, mesh) : Unreadable(error);
+std::string ReadGltfSceneFromMemory(const unsigned char* bytes, size_t size,
+                                    const std::map<std::string, std::vector<unsigned char>>& files, double scale,
+                                    ImportedMesh* mesh) {
+    GltfFolder folder;
+    folder.memory = &files;
+    return BytesToMesh(bytes, size, folder, scale, mesh);
 }

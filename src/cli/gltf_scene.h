@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -25,10 +26,15 @@ struct ImportedMesh {
     // The first base-colour texture found, decoded: R, G, B, top row first.
     int textureWidth = 0, textureHeight = 0;
     std::vector<unsigned char> texture;
+    std::vector<std::string> warnings;   // what was read with a doubt, or left out
+    std::vector<std::string> filesRead;  // the files the glTF named, as read
 };
 
-// Returns "" with `mesh` filled, else why the file cannot be imported.
+// Returns "" with `mesh` filled, else why the file cannot be imported. The
+// files it names are read from its folder only (see gltf_files.h).
 std::string ReadGltfScene(const std::string& path, double scale, ImportedMesh* mesh);
 // The same from the file's bytes (a .glb by its magic, else .gltf text),
-// with no other file read: for the fuzzer.
-std::string ReadGltfSceneFromMemory(const unsigned char* bytes, size_t size, double scale, ImportedMesh* mesh);
+// the files it names taken from `files` by relative path: for the fuzzer.
+std::string ReadGltfSceneFromMemory(const unsigned char* bytes, size_t size,
+                                    const std::map<std::string, std::vector<unsigned char>>& files, double scale,
+                                    ImportedMesh* mesh);

@@ -396,7 +396,10 @@ int Import(const std::vector<std::string>& args) {
     if (request.skinPath.size() >= size_t(kMd2SkinNameSize)) return Usage("--skin-path is longer than an MD2 holds (63 bytes)");
     request.input = inputs[0];
     if (const int status = RefuseUnwritable({request.output, ImportedSkinPath(request.output)})) return status;
-    const std::string problem = ImportModel(request);
+    std::vector<std::string> warnings;
+    const std::string problem = ImportModel(request, &warnings);
+    for (const std::string& warning : warnings)
+        std::fprintf(stderr, "velmorin-cli: %s: warning: %s\n", request.input.c_str(), warning.c_str());
     if (problem.empty()) return 0;
     std::fprintf(stderr, "velmorin-cli: %s: %s\n", request.input.c_str(), problem.c_str());
     return 1;

@@ -1,11 +1,12 @@
 #include "output_files.h"
 
+#include <fcntl.h>
+#include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 
@@ -17,11 +18,61 @@ std::string CannotWrite(const std::string& path, const std::string& reason) {
     return "cannot write " + path + ": " + reason;
 }
 
-// What fopen would give a new file: 0666 less the process's umask.
-mode_t NewFileMode() {
+// A replaced file's permission bits; else what fopen would give a new file:
+// 0666 less the process's umask.
+mode_t ModeFor(const std::string& path) {
+    struct stat info;
+    if (stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode)) return info.st_mode & 0777;
     const mode_t mask = umask(0);
     umask(mask);
     return 0666 & ~mask;
+}
+
+std::string FolderOf(const std::string& path) {
+    const fs::path folder = fs::path(path).parent_path();
+    return folder.empty() ? "." : folder.string();
+}
+
+// Why renaming onto `path` would fail, checked before any file is renamed:
+// its folder must take new names, and in a sticky folder (/tmp) a file of
+// another user's cannot be replaced.
+std::string RenameRefusal(const std::string& path) {
+    const std::string refusal = OutputRefusal(path);
+    if (!refusal.empty()) return refusal;
+    const std::string folder = FolderOf(path);
+    if (access(folder.c_str(), W_OK | X_OK) != 0) return CannotWrite(path, "its folder is not writable");
+    struct stat folderInfo, fileInfo;
+    const uid_t me = geteuid();
+    if (stat(folder.c_str(), &folderInfo) == 0 && (folderInfo.st_mode & S_ISVTX) && me != 0 &&
+        folderInfo.st_uid != me && stat(path.c_str(), &fileInfo) == 0 && fileInfo.st_uid != me)
+        return CannotWrite(path, "it belongs to another user in a sticky folder");
+    return "";
+}
+
+// A private folder beside `path` and the temporary file's name in it,
+// created empty with `mode`; the open descriptor, or -1 with errno set.
+int CreateTemporary(StagedOutputs* staged, const std::string& path, mode_t mode) {
+    const fs::path final(path);
+    std::string folder = (fs::path(FolderOf(path)) / ("." + final.filename().string() + ".XXXXXX")).string();
+    if (!mkdtemp(folder.data())) return -1;
+    staged->folders.push_back(folder);
+    const std::string temporary = (fs::path(folder) / final.filename()).string();
+    const int descriptor = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (descriptor < 0) return -1;
+    staged->temporaries.push_back(temporary);
+    staged->finals.push_back(path);
+    if (fchmod(descriptor, mode) != 0) {
+        const int reason = errno;
+        close(descriptor);
+        errno = reason;
+        return -1;
+    }
+    return descriptor;
+}
+
+std::string Failed(StagedOutputs* staged, const std::string& path, int reason) {
+    DiscardOutputs(staged);
+    return CannotWrite(path, reason ? std::strerror(reason) : "the file could not be written");
 }
 
 }  // namespace
@@ -42,40 +93,37 @@ std::string OutputRefusal(const std::string& path) {
 
 std::string StageOutput(StagedOutputs* staged, const std::string& path,
                         const std::function<bool(const std::string& temporary)>& write) {
-    // ".NAME.XXXXXX.EXT" beside the final file: hidden, and of the same type.
-    const fs::path final(path);
-    const std::string extension = final.extension().string();
-    std::string name = (final.parent_path() / ("." + final.stem().string() + ".XXXXXX" + extension)).string();
-    const int descriptor = mkstemps(name.data(), int(extension.size()));
-    if (descriptor < 0) return CannotWrite(path, std::strerror(errno));
-    const bool moded = fchmod(descriptor, NewFileMode()) == 0;
+    const int descriptor = CreateTemporary(staged, path, ModeFor(path));
+    if (descriptor < 0) return Failed(staged, path, errno);
     close(descriptor);
-    staged->temporaries.push_back(name);
-    staged->finals.push_back(path);
     errno = 0;
-    if (moded && write(name)) return "";
-    const int reason = errno;
-    DiscardOutputs(staged);
-    return CannotWrite(path, reason ? std::strerror(reason) : "the file could not be written");
+    // No one else can enter the private folder, so the name still means the file made.
+    if (write(staged->temporaries.back())) return "";
+    return Failed(staged, path, errno);
 }
 
 std::string StageBytes(StagedOutputs* staged, const std::string& path, const void* bytes, size_t size) {
-    return StageOutput(staged, path, [bytes, size](const std::string& temporary) {
-        FILE* file = std::fopen(temporary.c_str(), "wb");
-        if (!file) return false;
-        const bool written = std::fwrite(bytes, 1, size, file) == size && std::fflush(file) == 0;
-        const int reason = errno;
-        const bool closed = std::fclose(file) == 0;
-        if (!written) errno = reason;
-        return written && closed;
-    });
+    const int descriptor = CreateTemporary(staged, path, ModeFor(path));
+    if (descriptor < 0) return Failed(staged, path, errno);
+    const unsigned char* at = static_cast<const unsigned char*>(bytes);
+    for (size_t done = 0; done < size;) {
+        const ssize_t wrote = ::write(descriptor, at + done, size - done);
+        if (wrote < 0 && errno == EINTR) continue;
+        if (wrote <= 0) {
+            const int reason = wrote < 0 ? errno : EIO;
+            close(descriptor);
+            return Failed(staged, path, reason);
+        }
+        done += size_t(wrote);
+    }
+    if (close(descriptor) != 0) return Failed(staged, path, errno);
+    return "";
 }
 
 std::string CommitOutputs(StagedOutputs* staged) {
-    // Every final name is checked again first, so that none is replaced
-    // when another would then fail.
+    // Every rename is checked first, so that none is made when another would fail.
     for (const std::string& path : staged->finals) {
-        const std::string refusal = OutputRefusal(path);
+        const std::string refusal = RenameRefusal(path);
         if (!refusal.empty()) {
             DiscardOutputs(staged);
             return refusal;
@@ -94,6 +142,8 @@ std::string CommitOutputs(StagedOutputs* staged) {
 void DiscardOutputs(StagedOutputs* staged) {
     for (const std::string& temporary : staged->temporaries)
         if (!temporary.empty()) std::remove(temporary.c_str());
+    for (const std::string& folder : staged->folders) rmdir(folder.c_str());
     staged->temporaries.clear();
     staged->finals.clear();
+    staged->folders.clear();
 }

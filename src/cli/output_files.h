@@ -1,16 +1,18 @@
 #pragma once
 
-// Output files that never cost a user an earlier file: each is written to a
-// new temporary file in its destination folder, and a model's files (a
-// .gltf with its .bin and .png) are renamed into place together only once
-// every one is complete. On failure only the temporary files go.
+// Output files that never cost a user an earlier file: each is written into
+// a new private folder (mode 0700) beside its destination, and a model's
+// files (a .gltf with its .bin and .png) are renamed into place together
+// only once every one is complete and every rename is known to be allowed.
+// On failure only the temporary files go. A file replaced keeps its
+// permission bits.
 
 #include <functional>
 #include <string>
 #include <vector>
 
 struct StagedOutputs {
-    std::vector<std::string> finals, temporaries;
+    std::vector<std::string> finals, temporaries, folders;
 };
 
 // Why `path` cannot be written as an output, before anything is: it exists
@@ -18,10 +20,12 @@ struct StagedOutputs {
 // "" when it can.
 std::string OutputRefusal(const std::string& path);
 
-// A new, empty temporary file beside `path` that `write` then fills (given
-// its name; false on failure). Returns "" or "cannot write PATH: REASON".
+// A new, empty temporary file for `path`, in a folder no one else can
+// enter, that `write` then fills (given its name; false on failure).
+// Returns "" or "cannot write PATH: REASON".
 std::string StageOutput(StagedOutputs* staged, const std::string& path,
                         const std::function<bool(const std::string& temporary)>& write);
+// The same for bytes in memory, written through the descriptor that made the file.
 std::string StageBytes(StagedOutputs* staged, const std::string& path, const void* bytes, size_t size);
 
 // Renames every staged file to its final name; returns "" or why not. The
