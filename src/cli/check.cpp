@@ -8,10 +8,10 @@
 #include <filesystem>
 #include <map>
 
-#include "formats/file_bytes.h"
 #include "formats/little_endian.h"
 #include "formats/md2.h"
 #include "formats/pcx.h"
+#include "input_files.h"
 
 namespace {
 
@@ -172,13 +172,8 @@ std::string RefusalMessage(int64_t offset, const char* text) {
     return "refused: " + At(offset) + ": " + text;
 }
 
-bool ReadBytes(const std::string& path, std::vector<unsigned char>* bytes) {
-    size_t length = 0;
-    unsigned char* read = ReadFileBytes(path.c_str(), &length);
-    if (!read) return false;
-    bytes->assign(read, read + length);
-    std::free(read);
-    return true;
+bool ReadBytes(const std::string& path, uint64_t most, std::vector<unsigned char>* bytes) {
+    return ReadInputFile(path, most, bytes).empty();
 }
 
 std::string NonFiniteFrameText(const unsigned char* frame) {
@@ -194,7 +189,7 @@ std::vector<Finding> CheckModel(const std::string& path) {
     Report r;
     Md2File f;
     f.path = path;
-    if (!ReadBytes(path, &f.bytes)) {
+    if (!ReadBytes(path, kLargestMd2File, &f.bytes)) {
         r.Error(At(0), Md2RefusalText(kMd2Unreadable));
         return r.findings;
     }
@@ -218,7 +213,7 @@ std::vector<Finding> CheckModel(const std::string& path) {
 std::vector<Finding> CheckSkin(const std::string& path) {
     Report r;
     std::vector<unsigned char> bytes;
-    if (!ReadBytes(path, &bytes)) {
+    if (!ReadBytes(path, kLargestPcxFile, &bytes)) {
         r.Error(path, PcxRefusalText(kPcxUnreadable));
         return r.findings;
     }

@@ -4,6 +4,7 @@
 // where it is. Errors are the reasons the viewer refuses the file, found one
 // by one; warnings are what it tolerates.
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -15,8 +16,9 @@ struct Finding {
 
 // Reads the model file whole and checks it; `path` also places the skins it names.
 std::vector<Finding> CheckModel(const std::string& path);
-// The whole file; false when it cannot be read.
-bool ReadBytes(const std::string& path, std::vector<unsigned char>* bytes);
+// The whole file; false when it cannot be read, is not a regular file or is
+// longer than `most` bytes.
+bool ReadBytes(const std::string& path, uint64_t most, std::vector<unsigned char>* bytes);
 // Why a frame (its bytes from its start) cannot be drawn or exported
 // faithfully: its scale or translate is infinite or not a number; "" if fine.
 std::string NonFiniteFrameText(const unsigned char* frame);

@@ -16,6 +16,7 @@
 #include "formats/md2.h"
 #include "formats/pcx.h"
 #include "gltf_mesh.h"
+#include "input_files.h"
 #include "json_text.h"
 #include "output_files.h"
 #include "png_file.h"
@@ -217,6 +218,8 @@ std::vector<std::string> ExportOutputs(const std::string& output) {
 }
 
 std::string ExportModel(const ExportRequest& r) {
+    const std::string overwrite = InputAsOutput({r.model, r.skin}, ExportOutputs(r.output));
+    if (!overwrite.empty()) return overwrite;
     Md2Model model{};
     const Md2Verdict verdict = ReadMD2(r.model.c_str(), &model);
     if (verdict.refusal != kMd2Accepted) return RefusalMessage(verdict.offset, Md2RefusalText(verdict.refusal));

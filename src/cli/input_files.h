@@ -8,11 +8,9 @@
 #include <string>
 #include <vector>
 
-// The most bytes a file of each kind can need: an MD2 within Quake 2's
-// limits is under 5 MB, the largest PCX the decoder takes (4096 x 4096, two
-// bytes a pixel at worst) 32 MiB and a little.
+// The most bytes a model file can need: one within Quake 2's limits is
+// under 5 MB. (A skin's is kLargestPcxFile.)
 const uint64_t kLargestMd2File = uint64_t{64} << 20;
-const uint64_t kLargestPcxFile = 128 + 2 * (uint64_t{1} << 24) + 769;
 
 // Reads `path` whole: "" with `bytes` filled, else why not. Folders, FIFOs
 // and devices are refused before anything is read (opened non-blocking, so

@@ -19,6 +19,7 @@
 #include "formats/md2.h"
 #include "gltf_export.h"
 #include "gltf_import.h"
+#include "input_files.h"
 #include "json_text.h"
 #include "numbers.h"
 #include "output_files.h"
@@ -107,7 +108,7 @@ int Info(const std::string& path, bool json) {
     int32_t header[kMd2FieldCount];
     Md2Model model{};
     Md2Verdict verdict = {kMd2Unreadable, 0};
-    if (ReadBytes(path, &bytes)) verdict = ParseMD2(bytes.data(), bytes.size(), &model);
+    if (ReadBytes(path, kLargestMd2File, &bytes)) verdict = ParseMD2(bytes.data(), bytes.size(), &model);
     ReadMd2Header(bytes.data(), bytes.size(), header);
     if (verdict.refusal != kMd2Accepted) {
         std::fprintf(stderr, "velmorin-cli: %s: %s\n", path.c_str(),

@@ -16,6 +16,7 @@
 #include "formats/md2.h"
 #include "formats/screenshot_files.h"
 #include "gif_file.h"
+#include "input_files.h"
 #include "numbers.h"
 #include "output_files.h"
 #include "headless/headless.h"
@@ -226,6 +227,8 @@ std::string RenderInViewer(const RenderRequest& r, const std::string& writeTo) {
 // the command started in is restored after. The picture is written to a
 // temporary file beside the output and put in its place once whole.
 std::string RenderModel(const RenderRequest& request) {
+    const std::string overwrite = InputAsOutput({request.model, request.skin}, {request.output});
+    if (!overwrite.empty()) return overwrite;
     const std::filesystem::path startFolder = std::filesystem::current_path();
     RenderRequest absolute = request;
     for (std::string* path : {&absolute.model, &absolute.skin, &absolute.output})

@@ -12,6 +12,7 @@
 #include "formats/md2.h"
 #include "formats/pcx.h"
 #include "gltf_mesh.h"
+#include "input_files.h"
 #include "output_files.h"
 #include "png_file.h"
 
@@ -24,6 +25,11 @@ const int kSamples = 2;
 const float kFill = 0.92f;  // of the picture's side the model's longer extent takes
 const float kYaw = 0.55f, kPitch = 0.3f;  // radians: from the front-left, a little above
 const unsigned char kGrey = 190;
+// The most samples the triangles' boxes may cover: real models at 1024 x
+// 1024 samples cover a few million; a model of thousands of overlapping,
+// canvas-filling triangles is drawn on a smaller canvas instead, so that any
+// model the loader takes is thumbnailed at 512 in well under a second.
+const double kMostSamplesVisited = 24e6;
 
 struct Vec {
     float x, y, z;
@@ -105,8 +111,15 @@ void FillTriangle(Canvas& canvas, const Projected p[3], const RgbImage* skin, un
         }
 }
 
-// The frame's triangles on a canvas, the camera fitted to their bounds.
-void Draw(const Md2Model& model, const RgbImage* skin, Canvas& canvas) {
+// A triangle of the frame, placed in the unit square the picture shows.
+struct Placed {
+    Projected corner[3];
+    unsigned char shade;
+};
+
+// The frame's triangles in the unit square (y down), the camera fitted to
+// their bounds.
+std::vector<Placed> PlaceTriangles(const Md2Model& model) {
     const GltfGeometry geometry = BuildGeometry(model);
     const std::vector<float> positions = FramePositions(model, 0, geometry);
     const Camera camera = ThreeQuarterCamera();
@@ -121,34 +134,81 @@ void Draw(const Md2Model& model, const RgbImage* skin, Canvas& canvas) {
         for (int k = 0; k < 2; k++) low[k] = std::min(low[k], onScreen[k]), high[k] = std::max(high[k], onScreen[k]);
     }
     const float extent = std::max({high[0] - low[0], high[1] - low[1], 1e-6f});
-    const float scale = kFill * float(canvas.side) / extent;
+    const float scale = kFill / extent;
     const float middle[2] = {(low[0] + high[0]) / 2, (low[1] + high[1]) / 2};
+    std::vector<Placed> placed;
     for (size_t i = 0; i + 2 < geometry.indices.size(); i += 3) {
-        Projected p[3];
+        Placed triangle;
         Vec corner[3];
         for (int k = 0; k < 3; k++) {
             const uint32_t v = geometry.indices[i + size_t(k)];
             corner[k] = points[v];
-            p[k] = {float(canvas.side) / 2 + (Dot(corner[k], camera.right) - middle[0]) * scale,
-                    float(canvas.side) / 2 - (Dot(corner[k], camera.up) - middle[1]) * scale,
-                    Dot(corner[k], camera.toward), geometry.vertices[v].s, geometry.vertices[v].t};
+            triangle.corner[k] = {0.5f + (Dot(corner[k], camera.right) - middle[0]) * scale,
+                                  0.5f - (Dot(corner[k], camera.up) - middle[1]) * scale, Dot(corner[k], camera.toward),
+                                  geometry.vertices[v].s, geometry.vertices[v].t};
         }
         // Lit on whichever side faces the light: the shape reads either way.
         const float lit = std::fabs(Dot(Unit(Cross(corner[1] - corner[0], corner[2] - corner[0])), light));
-        FillTriangle(canvas, p, skin, (unsigned char)(float(kGrey) * (0.35f + 0.65f * lit)));
+        triangle.shade = (unsigned char)(float(kGrey) * (0.35f + 0.65f * lit));
+        placed.push_back(triangle);
+    }
+    return placed;
+}
+
+// The samples the triangles' boxes cover on a canvas of `side`.
+double SamplesVisited(const std::vector<Placed>& placed, int side) {
+    double visited = 0;
+    for (const Placed& t : placed) {
+        double extent[2];
+        for (int axis = 0; axis < 2; axis++) {
+            float a = t.corner[0].x, b = t.corner[1].x, c = t.corner[2].x;
+            if (axis) a = t.corner[0].y, b = t.corner[1].y, c = t.corner[2].y;
+            const double from = std::max(0.0, double(std::min({a, b, c}))), to = std::min(1.0, double(std::max({a, b, c})));
+            extent[axis] = std::isfinite(from) && std::isfinite(to) && to >= from ? (to - from) * side + 2 : 0;
+        }
+        visited += extent[0] * extent[1];
+    }
+    return visited;
+}
+
+// The triangles drawn on `canvas`, its side chosen: kSamples a pixel, or
+// fewer where that would visit more than kMostSamplesVisited samples.
+void Draw(const std::vector<Placed>& placed, const RgbImage* skin, int size, Canvas* canvas) {
+    int side = size * kSamples;
+    const double most = std::max(kMostSamplesVisited, 2.0 * side * side);  // a very large picture may take longer
+    while (side > 1 && SamplesVisited(placed, side) > most) side = side * 3 / 4;
+    canvas->side = side;
+    const size_t samples = size_t(side) * size_t(side);
+    canvas->depth.assign(samples, 0);
+    canvas->rgb.assign(3 * samples, 0);
+    canvas->covered.assign(samples, 0);
+    for (const Placed& t : placed) {
+        Projected p[3];
+        for (int k = 0; k < 3; k++) {
+            p[k] = t.corner[k];
+            p[k].x *= float(side), p[k].y *= float(side);
+        }
+        FillTriangle(*canvas, p, skin, t.shade);
     }
 }
 
-// Each kSamples x kSamples block becomes one pixel: alpha its coverage, colour
-// the mean of the covered samples.
+// Each pixel's block of samples (kSamples x kSamples, or one on a smaller
+// canvas) becomes the pixel: alpha its coverage, colour the mean of the
+// covered samples.
 std::vector<unsigned char> Downsample(const Canvas& canvas, int size) {
     std::vector<unsigned char> rgba(size_t(size) * size_t(size) * 4, 0);
+    const auto block = [&canvas, size](int at, int* from, int* to) {
+        *from = int(int64_t(at) * canvas.side / size);
+        *to = std::max(*from + 1, int(int64_t(at + 1) * canvas.side / size));
+    };
     for (int y = 0; y < size; y++)
         for (int x = 0; x < size; x++) {
             unsigned sum[3] = {0, 0, 0}, count = 0;
-            for (int dy = 0; dy < kSamples; dy++)
-                for (int dx = 0; dx < kSamples; dx++) {
-                    const size_t at = size_t(y * kSamples + dy) * size_t(canvas.side) + size_t(x * kSamples + dx);
+            int x0, x1, y0, y1;
+            block(x, &x0, &x1), block(y, &y0, &y1);
+            for (int sy = y0; sy < y1; sy++)
+                for (int sx = x0; sx < x1; sx++) {
+                    const size_t at = size_t(sy) * size_t(canvas.side) + size_t(sx);
                     if (!canvas.covered[at]) continue;
                     count++;
                     for (int c = 0; c < 3; c++) sum[c] += canvas.rgb[3 * at + size_t(c)];
@@ -156,7 +216,7 @@ std::vector<unsigned char> Downsample(const Canvas& canvas, int size) {
             unsigned char* out = &rgba[(size_t(y) * size_t(size) + size_t(x)) * 4];
             if (!count) continue;
             for (int c = 0; c < 3; c++) out[c] = (unsigned char)(sum[c] / count);
-            out[3] = (unsigned char)(255 * count / (kSamples * kSamples));
+            out[3] = (unsigned char)(255 * count / unsigned((x1 - x0) * (y1 - y0)));
         }
     return rgba;
 }
@@ -175,13 +235,24 @@ std::string HeaderSkinPath(const std::vector<unsigned char>& bytes) {
 std::string FindSkin(const std::string& model, const std::string& headerSkinPath) {
     std::error_code error;
     const fs::path folder = fs::absolute(model, error).parent_path();
-    const fs::path named = fs::path(headerSkinPath).relative_path();
-    if (!headerSkinPath.empty()) {
-        for (fs::path above = folder;; above = above.parent_path()) {
-            if (fs::is_regular_file(above / named, error)) return (above / named).string();
-            if (above == above.parent_path()) break;
-        }
-        if (fs::is_regular_file(folder / named.filename(), error)) return (folder / named.filename()).string();
+    // Where the header's path may lead, each root with the steps below it: from
+    // the game folder that the path's own folders lead down from, inside the
+    // model's folder, and its file name beside the model. Nothing else: a
+    // model names no file outside its own tree.
+    std::vector<std::pair<fs::path, std::vector<std::string>>> tries;
+    std::vector<std::string> steps;
+    if (!headerSkinPath.empty() && RelativeSteps(headerSkinPath, false, &steps).empty()) {
+        fs::path game = folder;
+        bool leads = true;
+        for (size_t k = steps.size() - 1; k-- > 0 && leads; game = game.parent_path())
+            leads = game.filename() == steps[k];
+        if (leads && steps.size() > 1) tries.push_back({game, steps});
+        tries.push_back({folder, steps});
+        tries.push_back({folder, {steps.back()}});
+    }
+    for (const auto& [root, below] : tries) {
+        std::string resolved;
+        if (ResolveInside(root.string(), below, &resolved).empty() && fs::is_regular_file(resolved, error)) return resolved;
     }
     std::vector<fs::path> beside;
     for (const auto& entry : fs::directory_iterator(folder, error)) {
@@ -189,36 +260,46 @@ std::string FindSkin(const std::string& model, const std::string& headerSkinPath
         for (char& c : extension) c = char(std::tolower(static_cast<unsigned char>(c)));
         if (extension == ".pcx" && entry.is_regular_file(error)) beside.push_back(entry.path());
     }
-    return beside.size() == 1 ? beside[0].string() : "";
+    std::string resolved;
+    if (beside.size() != 1 || !ResolveInside(folder.string(), {beside[0].filename().string()}, &resolved).empty()) return "";
+    return resolved;
+}
+
+// A skin for the thumbnail: nothing when it cannot be read or decoded, or
+// is larger than any PCX the decoder takes.
+bool ReadSkin(const std::string& path, RgbImage* skin) {
+    std::vector<unsigned char> bytes;
+    return !path.empty() && ReadInputFile(path, kLargestPcxFile, &bytes).empty() &&
+           ParsePCX(bytes.data(), bytes.size(), skin).refusal == kPcxAccepted;
 }
 
 std::string MakeThumbnail(const std::string& modelPath, const std::string& output, int size) {
     std::vector<unsigned char> bytes;
-    if (!ReadBytes(modelPath, &bytes)) return Md2RefusalText(kMd2Unreadable);
+    std::string problem = ReadInputFile(modelPath, kLargestMd2File, &bytes);
+    if (!problem.empty()) return "cannot read it: " + problem;
     Md2Model model{};
     const Md2Verdict verdict = ParseMD2(bytes.data(), bytes.size(), &model);
     if (verdict.refusal != kMd2Accepted) return RefusalMessage(verdict.offset, Md2RefusalText(verdict.refusal));
-    std::string problem = NonFiniteFrameText(Md2FrameData(model, 0));
+    problem = NonFiniteFrameText(Md2FrameData(model, 0));
     if (!problem.empty()) {
         ReleaseModel(&model);
         return "refused: frame 0: " + problem;
     }
+    const std::string skinPath = FindSkin(modelPath, HeaderSkinPath(bytes));
+    bytes = std::vector<unsigned char>();
+    const std::vector<Placed> placed = PlaceTriangles(model);
+    ReleaseModel(&model);
     // A skin that is missing or refused leaves the model grey, not unthumbnailed.
     RgbImage skin{};
-    const std::string skinPath = FindSkin(modelPath, HeaderSkinPath(bytes));
-    const bool textured = !skinPath.empty() && ReadPCX(skinPath.c_str(), &skin).refusal == kPcxAccepted;
+    const bool textured = ReadSkin(skinPath, &skin);
     Canvas canvas;
-    canvas.side = size * kSamples;
-    const size_t samples = size_t(canvas.side) * size_t(canvas.side);
-    canvas.depth.assign(samples, 0);
-    canvas.rgb.assign(3 * samples, 0);
-    canvas.covered.assign(samples, 0);
-    Draw(model, textured ? &skin : nullptr, canvas);
-    ReleaseModel(&model);
+    Draw(placed, textured ? &skin : nullptr, size, &canvas);
     if (textured) std::free(skin.pixels);
     const std::vector<unsigned char> rgba = Downsample(canvas, size);
     const std::vector<unsigned char> png = EncodePngWithAlpha(size, size, rgba.data());
     if (png.empty()) return "cannot encode the thumbnail as PNG";
+    problem = InputAsOutput({modelPath, textured ? skinPath : ""}, {output});
+    if (!problem.empty()) return problem;
     StagedOutputs staged;
     problem = StageBytes(&staged, output, png.data(), png.size());
     return problem.empty() ? CommitOutputs(&staged) : problem;

@@ -13,8 +13,10 @@ const int kLargestThumbnail = 4096;
 // Returns "" when OUT is written, else why not (then nothing is written).
 std::string MakeThumbnail(const std::string& model, const std::string& output, int size);
 
-// The skin a thumbnail puts on: the header's first skin path, looked up from
-// the model's folder and each folder above it (as a Quake 2 game folder lays
-// it out), then its file name beside the model; else the only .pcx beside
-// the model. "" when none is found.
+// The skin a thumbnail puts on: the header's first skin path (relative, with
+// no .. step) from the game folder its own folders lead down from
+// (models/x/skin.pcx from baseq2/models/x/tris.md2: baseq2), then inside the
+// model's folder, then its file name beside the model; else the only .pcx
+// beside the model. Never a file outside that tree, even through a link.
+// "" when none is found.
 std::string FindSkin(const std::string& model, const std::string& headerSkinPath);

@@ -125,7 +125,7 @@ PcxVerdict ParsePCX(const unsigned char* bytes, size_t length, RgbImage* image) 
 
 PcxVerdict ReadPCX(const char* path, RgbImage* image) {
     size_t length = 0;
-    unsigned char* bytes = ReadFileBytes(path, &length);
+    unsigned char* bytes = ReadFileBytes(path, kLargestPcxFile, &length);
     if (!bytes) return Verdict(kPcxUnreadable, 0);
     const PcxVerdict verdict = ParsePCX(bytes, length, image);
     std::free(bytes);
@@ -136,7 +136,7 @@ int LoadPCX(const char* path, RgbImage* image) { return ReadPCX(path, image).ref
 
 PcxVerdict ReadPCXPalette(const char* path, unsigned char palette[kPaletteSize]) {
     size_t length = 0;
-    unsigned char* bytes = ReadFileBytes(path, &length);
+    unsigned char* bytes = ReadFileBytes(path, kLargestPcxFile, &length);
     if (!bytes) return Verdict(kPcxUnreadable, 0);
     RgbImage image{};
     const PcxVerdict verdict = ParsePCX(bytes, length, &image);

@@ -11,6 +11,9 @@
 // every buffer size well inside 32 bits, and the decoding of a tiny file that
 // claims a huge image short.
 const int64_t kMaxPcxPixels = int64_t{1} << 24;
+// The longest file such an image needs: the header, two bytes a pixel at
+// worst, the marker and the palette. Longer files are refused unread.
+const uint64_t kLargestPcxFile = 128 + 2 * uint64_t(kMaxPcxPixels) + 769;
 
 // Why a file is refused: one reason per rule, each with a fixed text.
 enum PcxRefusal : int32_t {
@@ -41,7 +44,7 @@ const char* PcxRefusalText(PcxRefusal refusal);
 PcxVerdict ParsePCX(const unsigned char* bytes, size_t length, RgbImage* image);
 
 // Reads a PCX file whole and decodes it by ParsePCX; a file that cannot be
-// opened or read is kPcxUnreadable.
+// opened or read, or is longer than kLargestPcxFile, is kPcxUnreadable.
 PcxVerdict ReadPCX(const char* path, RgbImage* image);
 
 // ReadPCX's answer as the viewer takes it: 1 with `image` filled, 0 on failure.
