@@ -23,6 +23,7 @@ packages=(
   shared-mime-info libglib2.0-bin           # the MIME type checked as file managers see it (GIO)
   f3d                                       # a glTF reader of others that the export tests render with
   assimp-utils                              # assimp's command, reading the MD2 files import writes
+  strace time                               # hostile files: what the CLI opens, and its peak memory
   libbenchmark-dev libsdl2-image-dev libstb-dev  # the benchmark and what it compares with
 )
 
