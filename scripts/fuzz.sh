@@ -26,6 +26,14 @@ mkdir -p "$out/findings"
 # bit flips under the sanitizers.
 mkdir -p "$out/seeds/import"
 cp "$top/tests/fuzz/import_seed.gltf" "$out/seeds/import/"
+# The same with its buffer as a named file of the in-memory folder.
+python3 - "$top/tests/fuzz/import_seed.gltf" "$out/seeds/import/external_buffer" <<'PYTHON'
+import base64, json, sys
+document = json.load(open(sys.argv[1]))
+data = base64.b64decode(document["buffers"][0]["uri"].split(",")[1])
+document["buffers"][0]["uri"] = "parts/a%20b.bin"
+open(sys.argv[2], "wb").write(json.dumps(document).encode() + b"\n#file parts/a b.bin\n" + data)
+PYTHON
 for kind in md2 md2_read pcx writers import; do
   data="${kind%_read}"  # the read path takes the parser's seeds and dictionary
   mkdir -p "$out/seeds/$data" "$out/work/$kind"

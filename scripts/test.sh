@@ -47,7 +47,7 @@ echo "== Windows builds (mingw-w64, 32- and 64-bit), packaged; the 32-bit one ch
 "$top/tests/windows/check_i686_exe.sh" "$top/build/windows-i686"
 unpacked="$(mktemp -d)"
 (cd "$unpacked" && cmake -E tar xf "$top"/build/packages/velmorin-*-windows-x64.zip)
-xvfb-run -a -s "-screen 0 1280x1024x24" "$top/tests/windows/wine_smoke.sh" \
+"$top/tests/x11/with_xvfb.sh" "$top/tests/windows/wine_smoke.sh" \
   "$(echo "$unpacked"/velmorin-*-windows-x64/velmorin.exe)" "$top/build/release/src/cli/velmorin-cli" \
   "$top/build/release/sample"
 rm -rf "$unpacked"

@@ -18,6 +18,6 @@ measure() {  # measure NAME COMMAND...: three runs
 # start, open the sample, draw, save the screenshot, quit.
 measure "viewer, sample opened" "$top/build/release/src/cli/velmorin-cli" render "$sample" -o "$work/lantern.bmp"
 measure "GL context alone" "$top/build/release/bench/minimal_gl"
-xvfb-run -a -s "-screen 0 1280x1024x24" bash -c "sleep 1; for run in 1 2 3; do
+"$top/tests/x11/with_xvfb.sh" bash -c "sleep 1; for run in 1 2 3; do
   /usr/bin/time -f 'f3d: %e s, peak RSS %M kB' f3d --output='$work/f3d.png' --resolution=384,395 '$work/lantern.obj' \
     >/dev/null 2>'$work/time' || true; tail -n 1 '$work/time'; done"

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # velmorin-cli export against readers nobody on this project wrote:
-#   gltf_tests.sh VELMORIN_CLI SAMPLE_DIR   (run inside xvfb-run, for f3d)
+#   gltf_tests.sh VELMORIN_CLI SAMPLE_DIR   (run on an X server: tests/x11/with_xvfb.sh, for f3d)
 # - the Khronos glTF-Validator finds no error and no warning in the sample and
 #   every corpus model, as .glb and .gltf, with a skin and without;
 # - f3d draws frame 0 with the viewer's camera, and its silhouette covers the

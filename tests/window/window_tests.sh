@@ -5,7 +5,7 @@
 # velmorin-cli's headless render of the same state; and closing during
 # playback.
 #
-#   window_tests.sh VIEWER VELMORIN_CLI SAMPLE_DIR   (run inside xvfb-run)
+#   window_tests.sh VIEWER VELMORIN_CLI SAMPLE_DIR   (run on an X server: tests/x11/with_xvfb.sh)
 set -euo pipefail
 viewer="$1" cli="$2" sample="$3"
 work="$(mktemp -d)"
@@ -20,10 +20,13 @@ failures=0
 
 fail() { echo "FAILED: $*"; failures=$((failures + 1)); }
 
-wait_for() {  # wait_for DESCRIPTION COMMAND...: until it succeeds, at most about 30 s
+wait_for() {  # wait_for DESCRIPTION COMMAND...: until it succeeds, at most about 60 s
   local what="$1"; shift
-  for _ in $(seq 300); do "$@" >/dev/null 2>&1 && return 0; sleep 0.1; done
-  echo "timed out waiting for $what"; return 1
+  for _ in $(seq 600); do "$@" >/dev/null 2>&1 && return 0; sleep 0.1; done
+  echo "timed out waiting for $what; the layer log's last lines, then the viewer's standard error:"
+  tail -n 15 "$VELMORIN_LAYER_LOG" 2>/dev/null | sed 's/^/  log: /'
+  tail -n 15 "$work/viewer.err" 2>/dev/null | sed 's/^/  err: /'
+  return 1
 }
 
 # Lines of the layer log that start with $1.
@@ -76,7 +79,7 @@ same_as_headless() {  # same_as_headless NAME [RENDER OPTIONS...]: the sample in
   cmp -s "$work/$name.bmp" "$work/$name-headless.bmp" || fail "$name differs from the headless render"
 }
 
-"$viewer" & pid=$!
+"$viewer" 2>"$work/viewer.err" & pid=$!
 wait_for "the main window" window_named Velmorin
 main="$(window_named Velmorin)"
 
@@ -332,4 +335,7 @@ key alt+q
 status=0; wait "$pid" || status=$?
 [ "$status" = 1 ] || fail "the exit status after closing during playback: $status"
 
-[ "$failures" = 0 ] && echo "window tests passed" || exit 1
+[ "$failures" = 0 ] && echo "window tests passed" && exit 0
+echo "the viewer's standard error:"
+tail -n 40 "$work/viewer.err" | sed 's/^/  err: /'
+exit 1

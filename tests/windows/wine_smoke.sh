@@ -5,7 +5,7 @@
 # with a drawing area of the same size (Wine's frame and bars are not the
 # layer's; the picture within them is the same, so no tolerance is needed).
 #
-#   wine_smoke.sh VELMORIN_EXE VELMORIN_CLI SAMPLE_DIR   (run inside xvfb-run)
+#   wine_smoke.sh VELMORIN_EXE VELMORIN_CLI SAMPLE_DIR   (run on an X server: tests/x11/with_xvfb.sh)
 set -euo pipefail
 exe="$1" cli="$2" sample="$(cd "$3" && pwd)"
 work="$(mktemp -d)"
