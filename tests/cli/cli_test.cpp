@@ -412,6 +412,11 @@ TEST(CliFiles, ARunNeverLosesOrClobbersAFile) {
     EXPECT_EQ(ReadWholeFile((dir / "kept.gltf").string()), kept[0]);
     EXPECT_EQ(ReadWholeFile((dir / "kept.bin").string()), kept[1]);
     EXPECT_EQ(ReadWholeFile((dir / "kept.png").string()), kept[2]);
+    // A file replaced keeps its permission bits.
+    const fs::perms ownerOnly = fs::perms::owner_read | fs::perms::owner_write;
+    fs::permissions(dir / "kept.gltf", ownerOnly);
+    ASSERT_EQ(ExitStatus(cli + " export " + model + skin + " -o " + at("kept.gltf")), 0);
+    EXPECT_EQ(fs::status(dir / "kept.gltf").permissions(), ownerOnly);
 
     // Two tris.md2 from different folders: one file each, named by their folders.
     for (const char* folder : {"a", "b", "out"}) fs::create_directories(dir / "tree" / folder);

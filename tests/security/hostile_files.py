@@ -6,7 +6,7 @@ are never opened). Each row's time and peak memory are printed, not judged.
 
     hostile_files.py VELMORIN_CLI SAMPLE_DIR
 """
-import base64, json, os, shutil, struct, subprocess, sys, tempfile, time
+import base64, json, os, shutil, struct, subprocess, sys, tempfile, time, zlib
 
 cli, sample = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
 here = os.path.dirname(os.path.abspath(__file__))
@@ -19,7 +19,11 @@ def png_header(width, height):
 
 
 def small_png():
-    return base64.b64decode("iVBORw0KGgoAAAANSUhEUgAAAAIAAAACCAIAAAD91JpzAAAAFklEQVR4nGP4z8DAwMDAxMDAwMDAAAANHQEDasKb6QAAAABJRU5ErkJggg==")
+    """A 2 x 2 RGB PNG."""
+    def chunk(kind, data):
+        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+    rows = b"".join(b"\0" + bytes([200, 40, 40] * 2) for _ in range(2))
+    return PNG + chunk(b"IHDR", struct.pack(">IIBBBBB", 2, 2, 8, 2, 0, 0, 0)) + chunk(b"IDAT", zlib.compress(rows)) + chunk(b"IEND", b"")
 
 
 def gltf(**changes):
@@ -220,6 +224,25 @@ for number, (name, arguments, files, status, reason) in enumerate(rows):
     for problem in problems:
         print(f"FAILED: {name}: {problem}")
     failures += len(problems)
+
+# A sticky folder (as /tmp) where x.pcx is another user's: the import that
+# would replace it is refused before x.md2 is put in place. Run as nobody,
+# so only where this runs as root.
+if os.geteuid() == 0:
+    sticky = os.path.join(work, "sticky")
+    os.makedirs(sticky)
+    os.chmod(work, 0o755)
+    os.chmod(sticky, 0o1777)
+    open(os.path.join(sticky, "a.gltf"), "w").write(textured("a.png"))
+    open(os.path.join(sticky, "a.png"), "wb").write(small_png())
+    open(os.path.join(sticky, "x.pcx"), "wb").write(b"root's")
+    nobody = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"]
+    returned, error, _, _ = run(["import", os.path.join(sticky, "a.gltf"), "-o", os.path.join(sticky, "x.md2")], nobody, sticky)
+    name = "import: over another user's file in a sticky folder"
+    print(f"{name:52} {returned:>6}  {error.strip()[:110]}")
+    if returned != 1 or "belongs to another user" not in error or sorted(os.listdir(sticky)) != ["a.gltf", "a.png", "x.pcx"]:
+        print(f"FAILED: the sticky folder: exit {returned}, {error.strip()[:200]}, left {sorted(os.listdir(sticky))}")
+        failures += 1
 
 shutil.rmtree(work)
 if failures:
