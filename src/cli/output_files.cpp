@@ -70,6 +70,22 @@ int CreateTemporary(StagedOutputs* staged, const std::string& path, mode_t mode)
     return descriptor;
 }
 
+// Writes `size` bytes and closes the descriptor: 0, or the errno of the failure.
+int WriteAll(int descriptor, const void* bytes, size_t size) {
+    const unsigned char* at = static_cast<const unsigned char*>(bytes);
+    for (size_t done = 0; done < size;) {
+        const ssize_t wrote = ::write(descriptor, at + done, size - done);
+        if (wrote < 0 && errno == EINTR) continue;
+        if (wrote <= 0) {
+            const int reason = wrote < 0 ? errno : EIO;
+            close(descriptor);
+            return reason;
+        }
+        done += size_t(wrote);
+    }
+    return close(descriptor) == 0 ? 0 : errno;
+}
+
 std::string Failed(StagedOutputs* staged, const std::string& path, int reason) {
     DiscardOutputs(staged);
     return CannotWrite(path, reason ? std::strerror(reason) : "the file could not be written");
@@ -105,19 +121,27 @@ std::string StageOutput(StagedOutputs* staged, const std::string& path,
 std::string StageBytes(StagedOutputs* staged, const std::string& path, const void* bytes, size_t size) {
     const int descriptor = CreateTemporary(staged, path, ModeFor(path));
     if (descriptor < 0) return Failed(staged, path, errno);
-    const unsigned char* at = static_cast<const unsigned char*>(bytes);
-    for (size_t done = 0; done < size;) {
-        const ssize_t wrote = ::write(descriptor, at + done, size - done);
-        if (wrote < 0 && errno == EINTR) continue;
-        if (wrote <= 0) {
-            const int reason = wrote < 0 ? errno : EIO;
-            close(descriptor);
-            return Failed(staged, path, reason);
-        }
-        done += size_t(wrote);
-    }
-    if (close(descriptor) != 0) return Failed(staged, path, errno);
+    const int reason = WriteAll(descriptor, bytes, size);
+    if (reason) return Failed(staged, path, reason);
     return "";
+}
+
+std::string WriteInPlace(const std::string& path, const void* bytes, size_t size) {
+    const std::string refusal = OutputRefusal(path);
+    if (!refusal.empty()) return refusal;
+    struct stat info;
+    const bool existed = lstat(path.c_str(), &info) == 0;
+    if (existed && S_ISREG(info.st_mode) && info.st_size > 0) {
+        StagedOutputs staged;
+        const std::string problem = StageBytes(&staged, path, bytes, size);
+        return problem.empty() ? CommitOutputs(&staged) : problem;
+    }
+    const int descriptor = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (descriptor < 0) return CannotWrite(path, std::strerror(errno));
+    const int reason = WriteAll(descriptor, bytes, size);
+    if (!reason) return "";
+    if (!existed) unlink(path.c_str());
+    return CannotWrite(path, std::strerror(reason));
 }
 
 std::string CommitOutputs(StagedOutputs* staged) {

@@ -32,3 +32,11 @@ std::string StageBytes(StagedOutputs* staged, const std::string& path, const voi
 // temporary files left are removed either way.
 std::string CommitOutputs(StagedOutputs* staged);
 void DiscardOutputs(StagedOutputs* staged);
+
+// Writes bytes into `path` itself when it is empty or missing, as a
+// freedesktop thumbnailer must: Tumbler reads the empty file it made
+// through a descriptor it keeps, so a new file renamed over the name would
+// never be seen. Not through a link; a file this call made is removed again
+// when the write fails. A file with content is replaced whole by staging,
+// so that a failure never costs it. Returns "" or "cannot write PATH: REASON".
+std::string WriteInPlace(const std::string& path, const void* bytes, size_t size);

@@ -13,6 +13,7 @@
 #include "formats/pcx.h"
 #include "gltf_mesh.h"
 #include "input_files.h"
+#include "skin_lookup.h"
 #include "output_files.h"
 #include "png_file.h"
 
@@ -221,49 +222,9 @@ std::vector<unsigned char> Downsample(const Canvas& canvas, int size) {
     return rgba;
 }
 
-std::string HeaderSkinPath(const std::vector<unsigned char>& bytes) {
-    int32_t header[kMd2FieldCount];
-    ReadMd2Header(bytes.data(), bytes.size(), header);
-    const int64_t at = header[kMd2OffsetSkins];
-    if (header[kMd2NumSkins] <= 0 || at < 0 || at > int64_t(bytes.size()) - kMd2SkinNameSize) return "";
-    const char* name = reinterpret_cast<const char*>(&bytes[size_t(at)]);
-    return std::string(name, strnlen(name, kMd2SkinNameSize));
-}
-
 }  // namespace
 
-std::string FindSkin(const std::string& model, const std::string& headerSkinPath) {
-    std::error_code error;
-    const fs::path folder = fs::absolute(model, error).parent_path();
-    // Where the header's path may lead, each root with the steps below it: from
-    // the game folder that the path's own folders lead down from, inside the
-    // model's folder, and its file name beside the model. Nothing else: a
-    // model names no file outside its own tree.
-    std::vector<std::pair<fs::path, std::vector<std::string>>> tries;
-    std::vector<std::string> steps;
-    if (!headerSkinPath.empty() && RelativeSteps(headerSkinPath, false, &steps).empty()) {
-        fs::path game = folder;
-        bool leads = true;
-        for (size_t k = steps.size() - 1; k-- > 0 && leads; game = game.parent_path())
-            leads = game.filename() == steps[k];
-        if (leads && steps.size() > 1) tries.push_back({game, steps});
-        tries.push_back({folder, steps});
-        tries.push_back({folder, {steps.back()}});
-    }
-    for (const auto& [root, below] : tries) {
-        std::string resolved;
-        if (ResolveInside(root.string(), below, &resolved).empty() && fs::is_regular_file(resolved, error)) return resolved;
-    }
-    std::vector<fs::path> beside;
-    for (const auto& entry : fs::directory_iterator(folder, error)) {
-        std::string extension = entry.path().extension().string();
-        for (char& c : extension) c = char(std::tolower(static_cast<unsigned char>(c)));
-        if (extension == ".pcx" && entry.is_regular_file(error)) beside.push_back(entry.path());
-    }
-    std::string resolved;
-    if (beside.size() != 1 || !ResolveInside(folder.string(), {beside[0].filename().string()}, &resolved).empty()) return "";
-    return resolved;
-}
+namespace {
 
 // A skin for the thumbnail: nothing when it cannot be read or decoded, or
 // is larger than any PCX the decoder takes.
@@ -273,34 +234,77 @@ bool ReadSkin(const std::string& path, RgbImage* skin) {
            ParsePCX(bytes.data(), bytes.size(), skin).refusal == kPcxAccepted;
 }
 
-std::string MakeThumbnail(const std::string& modelPath, const std::string& output, int size) {
-    std::vector<unsigned char> bytes;
-    std::string problem = ReadInputFile(modelPath, kLargestMd2File, &bytes);
-    if (!problem.empty()) return "cannot read it: " + problem;
+// The model's first frame, skinned where a skin is found; "" with `png`
+// filled, or why there is no picture.
+std::string ModelPicture(const std::string& modelPath, const std::vector<unsigned char>& bytes, int size,
+                         std::vector<unsigned char>* png, std::string* skinPath) {
     Md2Model model{};
     const Md2Verdict verdict = ParseMD2(bytes.data(), bytes.size(), &model);
     if (verdict.refusal != kMd2Accepted) return RefusalMessage(verdict.offset, Md2RefusalText(verdict.refusal));
-    problem = NonFiniteFrameText(Md2FrameData(model, 0));
+    const std::string problem = NonFiniteFrameText(Md2FrameData(model, 0));
     if (!problem.empty()) {
         ReleaseModel(&model);
         return "refused: frame 0: " + problem;
     }
-    const std::string skinPath = FindSkin(modelPath, HeaderSkinPath(bytes));
-    bytes = std::vector<unsigned char>();
+    *skinPath = FindSkin(modelPath, HeaderSkinPaths(bytes));
     const std::vector<Placed> placed = PlaceTriangles(model);
     ReleaseModel(&model);
     // A skin that is missing or refused leaves the model grey, not unthumbnailed.
     RgbImage skin{};
-    const bool textured = ReadSkin(skinPath, &skin);
+    const bool textured = ReadSkin(*skinPath, &skin);
+    if (!textured) skinPath->clear();
     Canvas canvas;
     Draw(placed, textured ? &skin : nullptr, size, &canvas);
     if (textured) std::free(skin.pixels);
+    // A file manager shows its generic icon for a refusal, but an empty slot for an empty picture.
+    if (std::find(canvas.covered.begin(), canvas.covered.end(), 1) == canvas.covered.end())
+        return "frame 0 draws no visible picture (its scale makes it vanish or overflow)";
     const std::vector<unsigned char> rgba = Downsample(canvas, size);
-    const std::vector<unsigned char> png = EncodePngWithAlpha(size, size, rgba.data());
-    if (png.empty()) return "cannot encode the thumbnail as PNG";
-    problem = InputAsOutput({modelPath, textured ? skinPath : ""}, {output});
+    *png = EncodePngWithAlpha(size, size, rgba.data());
+    return "";
+}
+
+// An 8-bit PCX scaled down to fit SIZE (never up), each pixel the mean of
+// the block it stands for; opaque, as the viewer shows a skin.
+std::string PcxPicture(const std::vector<unsigned char>& bytes, int size, std::vector<unsigned char>* png) {
+    RgbImage image{};
+    const PcxVerdict verdict = ParsePCX(bytes.data(), bytes.size(), &image);
+    if (verdict.refusal != kPcxAccepted) return RefusalMessage(verdict.offset, PcxRefusalText(verdict.refusal));
+    const int longer = std::max(image.width, image.height);
+    const double factor = longer > size ? double(size) / longer : 1;
+    const int width = std::max(1, int(std::lround(image.width * factor)));
+    const int height = std::max(1, int(std::lround(image.height * factor)));
+    std::vector<unsigned char> rgb(size_t(width) * size_t(height) * 3);
+    for (int y = 0; y < height; y++)
+        for (int x = 0; x < width; x++) {
+            const int x0 = int(int64_t(x) * image.width / width), x1 = std::max(x0 + 1, int(int64_t(x + 1) * image.width / width));
+            const int y0 = int(int64_t(y) * image.height / height), y1 = std::max(y0 + 1, int(int64_t(y + 1) * image.height / height));
+            unsigned sum[3] = {0, 0, 0};
+            for (int sy = y0; sy < y1; sy++)
+                for (int sx = x0; sx < x1; sx++)
+                    for (int c = 0; c < 3; c++) sum[c] += image.pixels[(size_t(sy) * size_t(image.width) + size_t(sx)) * 3 + size_t(c)];
+            const unsigned count = unsigned((x1 - x0) * (y1 - y0));
+            for (int c = 0; c < 3; c++) rgb[(size_t(y) * size_t(width) + size_t(x)) * 3 + size_t(c)] = (unsigned char)(sum[c] / count);
+        }
+    std::free(image.pixels);
+    *png = EncodePng(RgbImage{width, height, rgb.data()});
+    return "";
+}
+
+}  // namespace
+
+std::string MakeThumbnail(const std::string& input, const std::string& output, int size) {
+    std::vector<unsigned char> bytes;
+    std::string problem = ReadInputFile(input, std::max(kLargestMd2File, kLargestPcxFile), &bytes);
+    if (!problem.empty()) return "cannot read it: " + problem;
+    // A PCX by its first byte (10); anything else is taken for a model and refused as one.
+    const bool pcx = !bytes.empty() && bytes[0] == 10;
+    if (pcx && bytes.size() > kLargestPcxFile) return "cannot read it: longer than any PCX the decoder takes";
+    std::vector<unsigned char> png;
+    std::string skinPath;
+    problem = pcx ? PcxPicture(bytes, size, &png) : ModelPicture(input, bytes, size, &png, &skinPath);
     if (!problem.empty()) return problem;
-    StagedOutputs staged;
-    problem = StageBytes(&staged, output, png.data(), png.size());
-    return problem.empty() ? CommitOutputs(&staged) : problem;
+    if (png.empty()) return "cannot encode the thumbnail as PNG";
+    problem = InputAsOutput({input, skinPath}, {output});
+    return problem.empty() ? WriteInPlace(output, png.data(), png.size()) : problem;
 }
