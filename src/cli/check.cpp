@@ -12,10 +12,15 @@
 #include "formats/md2.h"
 #include "formats/pcx.h"
 #include "input_files.h"
+#include "skin_lookup.h"
 
 namespace {
 
 const int kNumNormals = 162;  // Quake 2's table of vertex normals
+// Frames whose 255 steps span less or more than these many units: Quake 2's
+// models are tens of units across, and a picture of one a thousandth of a
+// unit or a million units across shows nothing.
+const double kSmallestFrame = 1e-3, kLargestFrame = 1e6;
 
 std::string At(int64_t offset) { return "offset " + std::to_string(offset); }
 std::string Field(Md2Field field) { return At(4 * int64_t(field)); }
@@ -122,12 +127,25 @@ void CheckTriangleTable(const Md2File& f, Report& r, std::vector<std::array<int3
                                                    std::to_string(table.size()));
 }
 
+// A frame's size, 255 steps of its largest scale: one a viewer cannot draw.
+void WarnOfSize(const unsigned char* frame, const std::string& where, Report& r) {
+    float scale[3];
+    std::memcpy(scale, frame, sizeof scale);
+    double across = 0;
+    for (float s : scale) across = std::max(across, 255.0 * std::fabs(double(s)));
+    if (across < kSmallestFrame)
+        r.Warn(where, "its scale makes the model " + std::to_string(across) + " units across: it vanishes");
+    else if (across > kLargestFrame)
+        r.Warn(where, "its scale makes the model " + std::to_string(across) + " units across: too large to draw");
+}
+
 void CheckFrames(const Md2File& f, Report& r) {
     for (int32_t frame = 0; frame < f.header[kMd2NumFrames]; frame++) {
         const int64_t at = Md2FrameOffset(f.header, frame);
         const std::string where = "frame " + std::to_string(frame) + " (" + At(at) + ")";
         const std::string unusable = NonFiniteFrameText(&f.bytes[size_t(at)]);
         if (!unusable.empty()) r.Error(where, unusable);
+        else WarnOfSize(&f.bytes[size_t(at)], where, r);
         const unsigned char* name = &f.bytes[size_t(at + kMd2FrameNameAt)];
         const unsigned char* end = static_cast<const unsigned char*>(std::memchr(name, 0, kMd2FrameNameSize));
         if (!end) r.Warn(where, "its name fills all 16 bytes with no terminator");
@@ -151,7 +169,6 @@ void CheckSkinNames(const Md2File& f, Report& r) {
         r.Warn(At(at), "the skin names run past the end of the file");
         return;
     }
-    const std::filesystem::path folder = std::filesystem::path(f.path).parent_path();
     for (int64_t i = 0; i < count; i++) {
         const char* name = reinterpret_cast<const char*>(&f.bytes[size_t(at + kMd2SkinNameSize * i)]);
         const std::string where = "skin " + std::to_string(i) + " (" + At(at + kMd2SkinNameSize * i) + ")";
@@ -159,10 +176,9 @@ void CheckSkinNames(const Md2File& f, Report& r) {
             r.Warn(where, "its name has no terminator");
             continue;
         }
-        const std::string file = std::filesystem::path(name).filename().string();
-        std::error_code error;
-        if (!std::filesystem::exists(folder / file, error))
-            r.Warn(where, "\"" + std::string(name) + "\" is not beside the model");
+        if (FindNamedSkin(f.path, name).empty())
+            r.Warn(where, "\"" + std::string(name) +
+                              "\" is found neither in the game folder its path leads to nor beside the model");
     }
 }
 

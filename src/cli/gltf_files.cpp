@@ -83,7 +83,8 @@ uint64_t Unsigned(const json& object, const char* key) {
 std::string CheckBeforeParsing(const unsigned char* bytes, size_t size) {
     const char* text = nullptr;
     size_t length = 0;
-    if (!JsonText(bytes, size, &text, &length)) return "the glTF cannot be read: the .glb's header or JSON chunk is cut short";
+    if (!JsonText(bytes, size, &text, &length))
+        return "the glTF cannot be read: the .glb's header or JSON chunk is cut short";
     if (JsonDepth(text, length) > kDeepestJson)
         return "the JSON nests deeper than " + std::to_string(kDeepestJson) + " levels";
     const json document = json::parse(text, text + length, nullptr, false);
@@ -142,7 +143,8 @@ bool ReadFile(std::vector<unsigned char>* out, std::string* error, const std::st
     Reading* reading = static_cast<Reading*>(user);
     std::vector<std::string> steps;
     std::string problem = RelativeSteps(named, true, &steps);
-    if (!problem.empty()) return Refuse(reading, named, problem + ": only files inside the model's folder are read", error);
+    if (!problem.empty())
+        return Refuse(reading, named, problem + ": only files inside the model's folder are read", error);
     std::string relative;
     for (const std::string& step : steps) relative += (relative.empty() ? "" : "/") + step;
     if (reading->folder->memory) {
@@ -157,7 +159,8 @@ bool ReadFile(std::vector<unsigned char>* out, std::string* error, const std::st
     problem = ResolveInside(reading->folder->path, steps, &resolved);
     if (!problem.empty()) return Refuse(reading, named, problem, error);
     std::error_code missing;
-    if (!std::filesystem::exists(std::filesystem::symlink_status(resolved, missing))) return *error = "no such file", false;
+    if (!std::filesystem::exists(std::filesystem::symlink_status(resolved, missing)))
+        return *error = "no such file", false;
     problem = ReadInputFile(resolved, std::min(kLargestGltfFile, reading->load->budget.left), out);
     if (!problem.empty() || !TakeFromBudget(&reading->load->budget, out->size(), &problem))
         return Refuse(reading, named, problem, error);
@@ -170,8 +173,8 @@ bool ImageSize(const unsigned char* bytes, size_t size, int* width, int* height)
     static const unsigned char kPng[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     const auto big16 = [bytes](size_t at) { return int(bytes[at]) << 8 | bytes[at + 1]; };
     if (size >= 24 && std::memcmp(bytes, kPng, 8) == 0 && std::memcmp(bytes + 12, "IHDR", 4) == 0) {
-        const uint32_t w = uint32_t(big16(16)) << 16 | uint32_t(big16(18)), h = uint32_t(big16(20)) << 16 | uint32_t(big16(22));
-        *width = int(std::min<uint32_t>(w, INT32_MAX)), *height = int(std::min<uint32_t>(h, INT32_MAX));
+        const auto big32 = [&big16](size_t at) { return std::min<uint32_t>(uint32_t(big16(at)) << 16 | uint32_t(big16(at + 2)), INT32_MAX); };
+        *width = int(big32(16)), *height = int(big32(20));
         return true;
     }
     if (size < 4 || bytes[0] != 0xFF || bytes[1] != 0xD8) return false;
@@ -257,7 +260,8 @@ std::string LoadGltf(const unsigned char* bytes, size_t size, const GltfFolder& 
     const bool read =
         size <= UINT32_MAX &&
         (binary ? loader.LoadBinaryFromMemory(model, &error, &warning, bytes, unsigned(size), "")
-                : loader.LoadASCIIFromString(model, &error, &warning, reinterpret_cast<const char*>(bytes), unsigned(size), ""));
+                : loader.LoadASCIIFromString(model, &error, &warning, reinterpret_cast<const char*>(bytes),
+                                             unsigned(size), ""));
     KeepWarnings(warning, &load->warnings);
     if (!reading.refusal.empty()) return "a file it names is refused: " + reading.refusal;
     return read ? "" : Unreadable(error);

@@ -24,6 +24,7 @@
 #include "numbers.h"
 #include "output_files.h"
 #include "render.h"
+#include "skin_lookup.h"
 #include "thumbnail.h"
 #include "shell/shell.h"
 
@@ -117,6 +118,7 @@ int Info(const std::string& path, bool json) {
         return 1;
     }
     const std::vector<std::string> names = FrameNames(model);
+    const std::vector<std::string> skins = HeaderSkinPaths(bytes);
     ReleaseModel(&model);
     const std::vector<Animation> fromNames = AnimationsFromNames(names);
     bool layout = false;
@@ -130,6 +132,7 @@ int Info(const std::string& path, bool json) {
         nlohmann::ordered_json document = {{"file", path}};
         for (int i = 0; i < kMd2FieldCount; i++) document["header"][kMd2FieldNames[i]] = header[i];
         for (const auto& l : limits) document["limits"][kMd2FieldNames[l.field]] = l.limit;
+        document["skins"] = skins;
         document["frames"] = names;
         document["standardLayout"] = layout;
         document["animations"] = nlohmann::ordered_json::array();
@@ -144,6 +147,8 @@ int Info(const std::string& path, bool json) {
     std::printf("limits\n");
     for (const auto& l : limits)
         std::printf("  %-17s %d of %d\n", kMd2FieldNames[l.field], header[l.field], l.limit);
+    std::printf("skins\n");
+    for (size_t s = 0; s < skins.size(); s++) std::printf("  %3zu %s\n", s, skins[s].c_str());
     std::printf("frames\n");
     for (size_t f = 0; f < names.size(); f++) std::printf("  %3zu %s\n", f, names[f].c_str());
     std::printf("animations (%zu from names%s)\n", fromNames.size(),

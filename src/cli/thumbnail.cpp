@@ -164,7 +164,8 @@ double SamplesVisited(const std::vector<Placed>& placed, int side) {
         for (int axis = 0; axis < 2; axis++) {
             float a = t.corner[0].x, b = t.corner[1].x, c = t.corner[2].x;
             if (axis) a = t.corner[0].y, b = t.corner[1].y, c = t.corner[2].y;
-            const double from = std::max(0.0, double(std::min({a, b, c}))), to = std::min(1.0, double(std::max({a, b, c})));
+            const double from = std::max(0.0, double(std::min({a, b, c})));
+            const double to = std::min(1.0, double(std::max({a, b, c})));
             extent[axis] = std::isfinite(from) && std::isfinite(to) && to >= from ? (to - from) * side + 2 : 0;
         }
         visited += extent[0] * extent[1];
@@ -275,16 +276,20 @@ std::string PcxPicture(const std::vector<unsigned char>& bytes, int size, std::v
     const int width = std::max(1, int(std::lround(image.width * factor)));
     const int height = std::max(1, int(std::lround(image.height * factor)));
     std::vector<unsigned char> rgb(size_t(width) * size_t(height) * 3);
+    const auto block = [](int at, int from, int to, int* first, int* last) {
+        *first = int(int64_t(at) * from / to);
+        *last = std::max(*first + 1, int(int64_t(at + 1) * from / to));
+    };
     for (int y = 0; y < height; y++)
         for (int x = 0; x < width; x++) {
-            const int x0 = int(int64_t(x) * image.width / width), x1 = std::max(x0 + 1, int(int64_t(x + 1) * image.width / width));
-            const int y0 = int(int64_t(y) * image.height / height), y1 = std::max(y0 + 1, int(int64_t(y + 1) * image.height / height));
+            int x0, x1, y0, y1;
+            block(x, image.width, width, &x0, &x1), block(y, image.height, height, &y0, &y1);
             unsigned sum[3] = {0, 0, 0};
             for (int sy = y0; sy < y1; sy++)
                 for (int sx = x0; sx < x1; sx++)
                     for (int c = 0; c < 3; c++) sum[c] += image.pixels[(size_t(sy) * size_t(image.width) + size_t(sx)) * 3 + size_t(c)];
-            const unsigned count = unsigned((x1 - x0) * (y1 - y0));
-            for (int c = 0; c < 3; c++) rgb[(size_t(y) * size_t(width) + size_t(x)) * 3 + size_t(c)] = (unsigned char)(sum[c] / count);
+            unsigned char* out = &rgb[(size_t(y) * size_t(width) + size_t(x)) * 3];
+            for (int c = 0; c < 3; c++) out[c] = (unsigned char)(sum[c] / unsigned((x1 - x0) * (y1 - y0)));
         }
     std::free(image.pixels);
     *png = EncodePng(RgbImage{width, height, rgb.data()});

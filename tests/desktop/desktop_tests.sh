@@ -7,6 +7,12 @@
 #   SIZE-sided PNG with alpha, the model filling most of it, textured when a
 #   skin lies where the header names it or alone beside the model, grey
 #   otherwise; a broken model exits non-zero and writes nothing;
+# - a flat folder (NAME.md2 beside NAME.pcx and another .pcx) and a skin whose
+#   name differs in case come out skinned; a PCX gets an opaque thumbnail; a
+#   model whose first frame shows nothing is refused;
+# - Tumbler's D-Bus service, as Thunar asks it, makes the cache entries of a
+#   model and of a PCX through the thumbnailer entries;
+# - bash completes import's options and a model's animation names;
 # - an animated GIF has the animation's frames, 100 ms each, looping.
 set -euo pipefail
 cli="$(realpath "$1")" sample="$(realpath "$2")" source="$(realpath "$3")"
@@ -79,6 +85,61 @@ check_thumbnail "$work/named.png" 128 textured
 rm "$game/players/lantern/skin.pcx"
 thumbnail "$game/players/lantern/tris.md2" "$work/unnamed.png" 128 || fail "thumbnail without the named skin"
 check_thumbnail "$work/unnamed.png" 128 grey
+
+# A flat download folder: knight.md2 with knight.pcx and knight_pain.pcx; and
+# a header naming igdosh.pcx where the disk has IGDOSH.PCX.
+mkdir -p "$work/flat" "$work/cased"
+cp "$sample/lantern.md2" "$work/flat/knight.md2"
+cp "$sample/lantern.pcx" "$work/flat/knight.pcx"
+cp "$sample/lantern.pcx" "$work/flat/knight_pain.pcx"
+thumbnail "$work/flat/knight.md2" "$work/flat.png" 128 || fail "thumbnail of a flat folder's model"
+check_thumbnail "$work/flat.png" 128 textured
+python3 - "$game/players/lantern/tris.md2" "$work/cased/tris.md2" <<'PYTHON'
+import sys
+data = open(sys.argv[1], "rb").read()
+open(sys.argv[2], "wb").write(data.replace(b"players/lantern/skin.pcx", b"players/ogro/igdosh.pcx\0"))
+PYTHON
+cp "$sample/lantern.pcx" "$work/cased/IGDOSH.PCX"
+cp "$sample/lantern.pcx" "$work/cased/other.pcx"
+thumbnail "$work/cased/tris.md2" "$work/cased.png" 128 || fail "thumbnail of a model whose skin differs in case"
+check_thumbnail "$work/cased.png" 128 textured
+thumbnail "$sample/lantern.pcx" "$work/skin.png" 256 || fail "thumbnail of a PCX"
+[ "$(identify -format '%wx%h %[channels]' "$work/skin.png")" = "64x64 srgb" ] ||
+  fail "the PCX's thumbnail: $(identify -format '%wx%h %[channels]' "$work/skin.png")"
+# Frame 0 scaled by 0: accepted by the loader, but no picture to show.
+python3 -c "import sys; d = bytearray(open(sys.argv[1], 'rb').read()); o = int.from_bytes(d[56:60], 'little')
+d[o:o + 12] = bytes(12); open(sys.argv[2], 'wb').write(d)" "$sample/lantern.md2" "$work/vanished.md2"
+if thumbnail "$work/vanished.md2" "$work/vanished.png" 128 2>/dev/null; then fail "an empty picture was a thumbnail"; fi
+[ ! -e "$work/vanished.png" ] || fail "a thumbnail was left for a model that shows nothing"
+
+# Tumbler (Thunar's thumbnailer service), on a session bus of its own, with
+# the entries and the MIME type of the source tree: the cache entry it makes.
+mkdir -p "$work/data/thumbnailers" "$work/home"
+cp "$source"/packaging/desktop/*.thumbnailer "$work/data/thumbnailers/"
+for file in lantern.md2:model/x-md2 lantern.pcx:image/vnd.zbrush.pcx; do
+  cp "$sample/${file%%:*}" "$work/tumbler-${file%%:*}"
+  uri="file://$work/tumbler-${file%%:*}"
+  cached="$work/home/.cache/thumbnails/normal/$(printf '%s' "$uri" | md5sum | cut -d' ' -f1).png"
+  HOME="$work/home" XDG_DATA_DIRS="$work/data:/usr/share" PATH="$(dirname "$cli"):$PATH" \
+    timeout 60 dbus-run-session -- bash -c "
+      gdbus call --session --dest org.freedesktop.thumbnails.Thumbnailer1 \
+        --object-path /org/freedesktop/thumbnails/Thumbnailer1 \
+        --method org.freedesktop.thumbnails.Thumbnailer1.Queue '[\"$uri\"]' '[\"${file#*:}\"]' normal foreground 0
+      for _ in \$(seq 300); do [ -s '$cached' ] && exit 0; sleep 0.1; done; exit 1" >/dev/null 2>&1 ||
+    fail "Tumbler made no thumbnail of ${file%%:*}"
+  [ "$(identify -format %w "$cached" 2>/dev/null)" -gt 0 ] 2>/dev/null || fail "Tumbler's thumbnail of ${file%%:*}"
+done
+
+# Completion: import's options, and the animations of the model on the line.
+completed() {
+  PATH="$(dirname "$cli"):$PATH" bash -c 'source /usr/share/bash-completion/bash_completion
+    source "$0"; COMP_WORDS=("$@"); COMP_CWORD=$(($# - 1)); _velmorin_cli; echo "${COMPREPLY[*]}"' \
+    "$source/packaging/desktop/velmorin-cli.bash" "$@"
+}
+[ "$(completed velmorin-cli import x.glb -)" = "-o --palette --scale --skin-path" ] ||
+  fail "import's options complete as: $(completed velmorin-cli import x.glb -)"
+[ "$(completed velmorin-cli render "$sample/lantern.md2" --animation "")" = "spin breathe" ] ||
+  fail "the animations complete as: $(completed velmorin-cli render "$sample/lantern.md2" --animation "")"
 
 # A broken model: a non-zero exit, and no file for the file manager to show.
 head -c 100 "$sample/lantern.md2" >"$work/cut.md2"
