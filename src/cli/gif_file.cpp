@@ -18,13 +18,22 @@ bool PutLooping(GifFileType* gif) {
            EGifPutExtensionTrailer(gif) == GIF_OK;
 }
 
-bool PutFrame(GifFileType* gif, int width, int height, const GifFrame& frame, int delay) {
-    GraphicsControlBlock control = {DISPOSE_DO_NOT, false, delay, NO_TRANSPARENT_COLOR};
+bool PutFrame(GifFileType* gif, int width, int height, const GifFrame& frame, int delay,
+              const std::vector<unsigned char>* opaque) {
+    // A frame with transparency is cleared before the next, and keeps its last entry for it.
+    const int transparent = opaque ? 255 : NO_TRANSPARENT_COLOR;
+    GraphicsControlBlock control = {opaque ? DISPOSE_BACKGROUND : DISPOSE_DO_NOT, false, delay, transparent};
     GifByteType extension[4];
     const size_t length = EGifGCBToExtension(&control, extension);
     const size_t pixels = size_t(width) * size_t(height);
-    const std::vector<PaletteColour> palette = PaletteOf(frame.data(), pixels, 256);
-    const std::vector<uint8_t> indices = NearestEntries(frame.data(), pixels, palette);
+    std::vector<unsigned char> shown;  // the opaque pixels, which the palette is made of
+    for (size_t p = 0; p < pixels; p++)
+        if (!opaque || (*opaque)[p]) shown.insert(shown.end(), &frame[3 * p], &frame[3 * p] + 3);
+    std::vector<PaletteColour> palette = PaletteOf(shown.data(), shown.size() / 3, opaque ? 255 : 256);
+    if (palette.empty()) palette.push_back({0, 0, 0});  // a frame all transparent
+    std::vector<uint8_t> indices = NearestEntries(frame.data(), pixels, palette);
+    for (size_t p = 0; opaque && p < pixels; p++)
+        if (!(*opaque)[p]) indices[p] = uint8_t(transparent);
     GifColorType colours[256] = {};
     for (size_t p = 0; p < palette.size(); p++) colours[p] = {palette[p][0], palette[p][1], palette[p][2]};
     ColorMapObject* map = GifMakeMapObject(256, colours);
@@ -39,13 +48,14 @@ bool PutFrame(GifFileType* gif, int width, int height, const GifFrame& frame, in
 }  // namespace
 
 bool WriteAnimatedGif(const std::string& path, int width, int height, const std::vector<GifFrame>& frames,
-                      int delayCentiseconds) {
+                      int delayCentiseconds, const std::vector<std::vector<unsigned char>>& opaque) {
     int error = 0;
     GifFileType* gif = EGifOpenFileName(path.c_str(), false, &error);
     if (!gif) return false;
     EGifSetGifVersion(gif, true);
     bool written = EGifPutScreenDesc(gif, width, height, 8, 0, nullptr) == GIF_OK && PutLooping(gif);
-    for (size_t f = 0; f < frames.size() && written; f++) written = PutFrame(gif, width, height, frames[f], delayCentiseconds);
+    for (size_t f = 0; f < frames.size() && written; f++)
+        written = PutFrame(gif, width, height, frames[f], delayCentiseconds, opaque.empty() ? nullptr : &opaque[f]);
     const int reason = errno;
     const bool closed = EGifCloseFile(gif, &error) == GIF_OK;
     if (!written) errno = reason;

@@ -9,6 +9,8 @@
 // One frame: width x height R, G, B triples, top row first.
 using GifFrame = std::vector<unsigned char>;
 
-// Returns false, with errno where the system said why, when it cannot be written.
+// Returns false, with errno where the system said why, when it cannot be
+// written. With `opaque` (a byte a pixel, a mask a frame), the pixels whose
+// byte is 0 are transparent: the frame's palette keeps a colour for them.
 bool WriteAnimatedGif(const std::string& path, int width, int height, const std::vector<GifFrame>& frames,
-                      int delayCentiseconds);
+                      int delayCentiseconds, const std::vector<std::vector<unsigned char>>& opaque = {});

@@ -52,11 +52,12 @@ const char kHelp[] =
     "  check MODEL.md2 [SKIN.pcx] [--json]\n"
     "      Every problem, with its severity and where it is: errors are why the viewer\n"
     "      would refuse the file, warnings what it tolerates.\n"
-    "  render MODEL.md2... -o OUT.bmp|OUT.tga|OUT.gif|DIR/ [options]\n"
+    "  render MODEL.md2... -o OUT.bmp|OUT.tga|OUT.png|OUT.gif|DIR/ [options]\n"
     "      The picture the viewer shows for that state; the file type follows the\n"
     "      extension. With several models, -o names a folder and each is MODEL.bmp.\n"
     "      A .gif with --animation NAME plays its frames at 10 a second, looping.\n"
-    "      --skin SKIN.pcx          put the skin on (textured, nearest, as the viewer does)\n"
+    "      --skin SKIN.pcx|auto     put the skin on (textured, nearest, as the viewer does);\n"
+    "                               auto: the one the thumbnailer finds, if any\n"
     "      --frame N|NAME           the frame shown (default 0)\n"
     "      --animation NAME --sheet COLUMNS\n"
     "                               every frame of the animation in a grid, left to right\n"
@@ -67,7 +68,10 @@ const char kHelp[] =
     "      --pan PIXELS             a right-button drag (0.25 units a pixel; up is negative)\n"
     "      --gamma G                as typed into the Gamma dialog, 0.1 to 10\n"
     "      --mipmaps on|off         (default on)\n"
-    "      --background RRGGBB      the clear colour\n"
+    "      --background RRGGBB|transparent\n"
+    "                               the clear colour; transparent for a PNG or GIF\n"
+    "      --fit                    frame the frames' bounds to fill the picture, as a\n"
+    "                               thumbnail does (in place of --zoom and --pan)\n"
     "  export MODEL.md2... -o OUT.glb|OUT.gltf|DIR/ [--skin SKIN.pcx] [--gamma G]\n"
     "      The model as glTF 2.0 (Y up, as the viewer draws it): frame 0 as the mesh and\n"
     "      every other frame as a morph target, one animation per animation that info\n"
@@ -195,7 +199,8 @@ using Options = std::vector<std::pair<std::string, std::string>>;
 // with the argument after it as its value. Returns a usage problem, or "".
 std::string SplitArguments(const std::vector<std::string>& args, std::vector<std::string>* models, Options* options) {
     for (size_t i = 0; i < args.size(); i++) {
-        if (args[i].rfind("--", 0) != 0 && args[i] != "-o") models->push_back(args[i]);
+        if (args[i] == "--fit") options->push_back({args[i], ""});  // the one option without a value
+        else if (args[i].rfind("--", 0) != 0 && args[i] != "-o") models->push_back(args[i]);
         else if (i + 1 == args.size()) return args[i] + " needs a value";
         else options->push_back({args[i], args[i + 1]}), i++;
     }
@@ -334,15 +339,21 @@ int Render(const std::vector<std::string>& args) {
         } else if (a == "--mipmaps") {
             if (value != "on" && value != "off") return Usage(bad + "on or off");
             request.mipmapsOff = value == "off";
+        } else if (a == "--fit") {
+            request.fit = true;
+        } else if (a == "--background" && value == "transparent") {
+            request.transparent = true;
         } else if (a == "--background") {
-            if (!IsHexColour(value)) return Usage(bad + "six hexadecimal digits, RRGGBB");
+            if (!IsHexColour(value)) return Usage(bad + "six hexadecimal digits, RRGGBB, or transparent");
             request.backgroundRgb = unsigned(std::strtoul(value.c_str(), nullptr, 16));
             request.background = true;
         } else return Usage("unknown option " + a);
     }
     if (models.empty() || output.empty()) return Usage("render needs a model and -o");
     const bool gif = IsGif(output);
-    if (gif && request.sheetColumns > 0) return Usage("--sheet makes a BMP or TGA picture, not a GIF");
+    if (gif && request.sheetColumns > 0) return Usage("--sheet makes a BMP, TGA or PNG picture, not a GIF");
+    if (request.transparent && !gif && !IsPng(output))
+        return Usage("--background transparent makes a PNG or GIF picture: -o OUT.png or OUT.gif");
     if (!gif && (request.sheetColumns > 0) != !request.animation.empty())
         return Usage("--animation goes with --sheet, or with -o OUT.gif");
     const auto filesOf = [](const std::string& out) { return std::vector<std::string>{out}; };

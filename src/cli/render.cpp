@@ -3,7 +3,12 @@
 #include <windows.h>
 
 
+#include <GL/gl.h>
+
+#include <algorithm>
 #include <cerrno>
+#include <cfloat>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -16,9 +21,12 @@
 #include "formats/md2.h"
 #include "formats/screenshot_files.h"
 #include "gif_file.h"
+#include "gltf_mesh.h"
 #include "input_files.h"
 #include "numbers.h"
 #include "output_files.h"
+#include "png_file.h"
+#include "skin_lookup.h"
 #include "headless/headless.h"
 #include "render/capture.h"
 #include "render/scene.h"
@@ -38,6 +46,7 @@ std::string ExtensionOf(const std::string& path) {
 }  // namespace
 
 bool IsGif(const std::string& path) { return ExtensionOf(path) == ".gif"; }
+bool IsPng(const std::string& path) { return ExtensionOf(path) == ".png"; }
 
 namespace {
 
@@ -105,38 +114,150 @@ std::vector<unsigned char> Capture(int32_t frame, int* width, int* height) {
     return pixels;
 }
 
-// Every frame in a grid, cells left to right, top to bottom.
+// A frame drawn with its background left out: drawn on black and on white,
+// a pixel is the model's where the two agree (the viewer blends nothing),
+// else background. `opaque` gets 255 or 0 a pixel; the colour is black's.
+std::vector<unsigned char> CaptureCutOut(int32_t frame, int* width, int* height, std::vector<unsigned char>* opaque) {
+    GLfloat clear[4];
+    glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
+    glClearColor(1, 1, 1, 0);
+    const std::vector<unsigned char> onWhite = Capture(frame, width, height);
+    glClearColor(0, 0, 0, 0);
+    std::vector<unsigned char> onBlack = Capture(frame, width, height);
+    glClearColor(clear[0], clear[1], clear[2], clear[3]);
+    opaque->assign(onBlack.size() / 3, 0);
+    for (size_t p = 0; p < opaque->size(); p++)
+        if (std::equal(&onBlack[3 * p], &onBlack[3 * p] + 3, &onWhite[3 * p])) (*opaque)[p] = 255;
+    return onBlack;
+}
+
+// The frames' vertices as the viewer draws them, and their bounds.
+struct Bounds {
+    float low[3] = {FLT_MAX, FLT_MAX, FLT_MAX}, high[3] = {-FLT_MAX, -FLT_MAX, -FLT_MAX};
+    std::vector<float> points;  // x, y, z of each, finite
+};
+
+Bounds FrameBounds(const Md2Model& model, const std::vector<int32_t>& frames) {
+    Bounds bounds;
+    const GltfGeometry geometry = BuildGeometry(model);
+    for (int32_t frame : frames) {
+        const std::vector<float> positions = FramePositions(model, frame, geometry);
+        for (size_t v = 0; v + 2 < positions.size(); v += 3) {
+            if (!std::isfinite(positions[v]) || !std::isfinite(positions[v + 1]) || !std::isfinite(positions[v + 2]))
+                continue;
+            bounds.points.insert(bounds.points.end(), &positions[v], &positions[v] + 3);
+            for (size_t c = 0; c < 3; c++)
+                bounds.low[c] = std::min(bounds.low[c], positions[v + c]),
+                bounds.high[c] = std::max(bounds.high[c], positions[v + c]);
+        }
+    }
+    return bounds;
+}
+
+// --fit: the camera looks from where it was (after any orbit) at the middle
+// of the bounds, from as near as shows every vertex, as a thumbnail frames
+// its model; never nearer than the viewer's near plane.
+void FitCamera(const Bounds& b) {
+    if (!(b.low[0] <= b.high[0])) return;  // nothing finite to fit
+    const double middle[3] = {(double(b.low[0]) + b.high[0]) / 2, (double(b.low[1]) + b.high[1]) / 2,
+                              (double(b.low[2]) + b.high[2]) / 2};
+    double toward[3] = {double(viewer.eye.x) - viewer.center.x, double(viewer.eye.y) - viewer.center.y,
+                        double(viewer.eye.z) - viewer.center.z};
+    const double length = std::sqrt(toward[0] * toward[0] + toward[1] * toward[1] + toward[2] * toward[2]);
+    if (!(length > 0)) toward[0] = 1, toward[1] = toward[2] = 0;
+    for (double& t : toward) t /= length > 0 ? length : 1;
+    // The view's up (world Y made square to the view) and right.
+    double up[3] = {-toward[1] * toward[0], 1 - toward[1] * toward[1], -toward[1] * toward[2]};
+    const double upLength = std::sqrt(up[0] * up[0] + up[1] * up[1] + up[2] * up[2]);
+    if (!(upLength > 1e-9)) up[0] = 1, up[1] = up[2] = 0;
+    for (double& u : up) u /= upLength > 1e-9 ? upLength : 1;
+    const double right[3] = {up[1] * toward[2] - up[2] * toward[1], up[2] * toward[0] - up[0] * toward[2],
+                             up[0] * toward[1] - up[1] * toward[0]};
+    // The viewer's 50-degree field of view upright, and as wide as the window's aspect makes it.
+    const double tanUp = std::tan(25 * M_PI / 180), tanAcross = tanUp * std::max(double(viewer.aspect), 1e-3);
+    double distance = 0;
+    for (size_t v = 0; v + 2 < b.points.size(); v += 3) {
+        double p[3];
+        for (int c = 0; c < 3; c++) p[c] = double(b.points[v + size_t(c)]) - middle[c];
+        const auto along = [&p](const double* axis) { return p[0] * axis[0] + p[1] * axis[1] + p[2] * axis[2]; };
+        distance = std::max({distance, along(toward) + std::fabs(along(up)) / tanUp,
+                             along(toward) + std::fabs(along(right)) / tanAcross, along(toward) + 1.0});
+    }
+    distance *= 1.02;  // a little room at the edge, as a thumbnail leaves
+    viewer.center = {float(middle[0]), float(middle[1]), float(middle[2])};
+    viewer.eye = {float(middle[0] + toward[0] * distance), float(middle[1] + toward[1] * distance),
+                  float(middle[2] + toward[2] * distance)};
+}
+
+// A PNG of bottom-first rows, with alpha when `opaque` is given.
+bool WritePng(const std::string& path, int width, int height, const std::vector<unsigned char>& rgb,
+              const std::vector<unsigned char>* opaque) {
+    const size_t pixels = size_t(width) * size_t(height), channels = opaque ? 4 : 3;
+    std::vector<unsigned char> topFirst(pixels * channels);
+    for (int y = 0; y < height; y++)
+        for (int x = 0; x < width; x++) {
+            const size_t from = size_t(height - 1 - y) * size_t(width) + size_t(x), to = size_t(y) * size_t(width) + size_t(x);
+            std::copy_n(&rgb[3 * from], 3, &topFirst[channels * to]);
+            if (opaque) topFirst[4 * to + 3] = (*opaque)[from];
+        }
+    const std::vector<unsigned char> png = opaque ? EncodePngWithAlpha(width, height, topFirst.data())
+                                                  : EncodePng(RgbImage{width, height, topFirst.data()});
+    FILE* file = png.empty() ? nullptr : std::fopen(path.c_str(), "wb");
+    if (!file) return false;
+    const bool written = std::fwrite(png.data(), 1, png.size(), file) == png.size();
+    return std::fclose(file) == 0 && written;
+}
+
+// Every frame in a grid, cells left to right, top to bottom (one frame: the
+// picture alone), as a BMP, TGA or PNG.
 std::string WriteSheet(const RenderRequest& r, const std::string& writeTo, const std::vector<int32_t>& frames) {
     int width = 0, height = 0;
-    const int columns = r.sheetColumns, rows = int((frames.size() + columns - 1) / columns);
-    std::vector<std::vector<unsigned char>> cells;
-    for (int32_t frame : frames) cells.push_back(Capture(frame, &width, &height));
+    const int columns = std::max(r.sheetColumns, 1), rows = int((frames.size() + columns - 1) / columns);
+    std::vector<std::vector<unsigned char>> cells, masks(frames.size());
+    for (size_t f = 0; f < frames.size(); f++)
+        cells.push_back(r.transparent ? CaptureCutOut(frames[f], &width, &height, &masks[f])
+                                      : Capture(frames[f], &width, &height));
     std::vector<unsigned char> sheet(size_t(width) * columns * height * rows * 3, 0);
+    std::vector<unsigned char> opaque(r.transparent ? sheet.size() / 3 : 0, 0);
     for (size_t c = 0; c < cells.size(); c++) {
         const int column = int(c) % columns, row = rows - 1 - int(c) / columns;  // the image's rows run bottom first
-        for (int y = 0; y < height; y++)
-            std::copy_n(&cells[c][size_t(y) * width * 3], size_t(width) * 3,
-                        &sheet[((size_t(row) * height + y) * width * columns + size_t(column) * width) * 3]);
+        for (int y = 0; y < height; y++) {
+            const size_t at = (size_t(row) * height + y) * width * columns + size_t(column) * width;
+            std::copy_n(&cells[c][size_t(y) * width * 3], size_t(width) * 3, &sheet[at * 3]);
+            if (r.transparent) std::copy_n(&masks[c][size_t(y) * width], size_t(width), &opaque[at]);
+        }
     }
     const RgbImage image = {width * columns, height * rows, sheet.data()};
-    if (IsTga(r.output) ? WriteTGA(writeTo.c_str(), image) : WriteBMP(writeTo.c_str(), image)) return "";
-    return "cannot write " + r.output + ": " + std::strerror(errno);
+    errno = 0;
+    const bool written = IsPng(r.output)   ? WritePng(writeTo, image.width, image.height, sheet, r.transparent ? &opaque : nullptr)
+                         : IsTga(r.output) ? WriteTGA(writeTo.c_str(), image)
+                                           : WriteBMP(writeTo.c_str(), image);
+    if (written) return "";
+    return "cannot write " + r.output + ": " + (errno ? std::strerror(errno) : "the picture could not be written");
 }
 
 // Every frame in turn at the viewer's 10 frames a second, looping.
 std::string WriteAnimation(const RenderRequest& r, const std::string& writeTo, const std::vector<int32_t>& frames) {
     int width = 0, height = 0;
     std::vector<GifFrame> shown;
+    std::vector<std::vector<unsigned char>> masks;
     for (int32_t frame : frames) {
-        const std::vector<unsigned char> bottomFirst = Capture(frame, &width, &height);
+        std::vector<unsigned char> opaque;
+        const std::vector<unsigned char> bottomFirst =
+            r.transparent ? CaptureCutOut(frame, &width, &height, &opaque) : Capture(frame, &width, &height);
         GifFrame topFirst(bottomFirst.size());
         const size_t row = size_t(width) * 3;
         for (int y = 0; y < height; y++)
             std::copy_n(&bottomFirst[size_t(height - 1 - y) * row], row, &topFirst[size_t(y) * row]);
         shown.push_back(std::move(topFirst));
+        if (r.transparent) {
+            masks.emplace_back(opaque.size());
+            for (int y = 0; y < height; y++)
+                std::copy_n(&opaque[size_t(height - 1 - y) * width], size_t(width), &masks.back()[size_t(y) * width]);
+        }
     }
     errno = 0;
-    if (WriteAnimatedGif(writeTo, width, height, shown, kGifFrameCentiseconds)) return "";
+    if (WriteAnimatedGif(writeTo, width, height, shown, kGifFrameCentiseconds, masks)) return "";
     return "cannot write " + r.output + ": " + (errno ? std::strerror(errno) : "the GIF could not be written");
 }
 
@@ -154,6 +275,7 @@ std::string RenderInViewer(const RenderRequest& r, const std::string& writeTo) {
     if (verdict.refusal != kMd2Accepted) return RefusalMessage(verdict.offset, Md2RefusalText(verdict.refusal));
     std::string problem;
     const std::vector<int32_t> frames = FramesOf(r, probe, &problem);
+    const Bounds bounds = r.fit && problem.empty() ? FrameBounds(probe, frames) : Bounds{};
     ReleaseModel(&probe);
     if (problem.empty()) problem = SheetTooLarge(r, frames);
     if (!problem.empty()) return problem;
@@ -195,7 +317,8 @@ std::string RenderInViewer(const RenderRequest& r, const std::string& writeTo) {
     if (r.orbitX || r.orbitY) headless::AddDrag(&script, &viewer.hWnd, MK_LBUTTON, kDragX, kDragY, r.orbitX, r.orbitY);
     if (r.pan) headless::AddDrag(&script, &viewer.hWnd, MK_RBUTTON, kDragX, kDragY, 0, r.pan);
 
-    if (r.sheetColumns == 0 && !IsGif(r.output)) {
+    if (r.fit) script.push_back([&bounds] { FitCamera(bounds); });
+    if (r.sheetColumns == 0 && !IsGif(r.output) && !IsPng(r.output)) {
         // One frame: stepped to as a user would, then the viewer's own screenshot.
         script.push_back(headless::PostCommand(&viewer.hWnd, IDM_FIRST_FRAME));
         for (int32_t f = 0; f < frames[0]; f++) script.push_back(headless::PostCommand(&viewer.hWnd, IDM_NEXT_FRAME));
@@ -226,7 +349,13 @@ std::string RenderInViewer(const RenderRequest& r, const std::string& writeTo) {
 // as on Windows: the request's paths are made absolute first, and the folder
 // the command started in is restored after. The picture is written to a
 // temporary file beside the output and put in its place once whole.
-std::string RenderModel(const RenderRequest& request) {
+std::string RenderModel(const RenderRequest& given) {
+    RenderRequest request = given;
+    if (request.skin == "auto") {
+        std::vector<unsigned char> bytes;
+        const std::string problem = ReadInputFile(request.model, kLargestMd2File, &bytes);
+        request.skin = problem.empty() ? FindSkin(request.model, HeaderSkinPaths(bytes)) : "";
+    }
     const std::string overwrite = InputAsOutput({request.model, request.skin}, {request.output});
     if (!overwrite.empty()) return overwrite;
     const std::filesystem::path startFolder = std::filesystem::current_path();

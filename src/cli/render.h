@@ -2,12 +2,13 @@
 
 // Pictures of a model as the viewer shows them: the program's own WinMain on
 // the headless backend, driven by the same commands, dialogs and mouse moves
-// a user would give it; written with the program's own BMP or TGA writer.
+// a user would give it; written with the program's own BMP or TGA writer,
+// or captured from the same drawing as a PNG or an animated GIF.
 
 #include <string>
 
 struct RenderRequest {
-    std::string model, skin, output;
+    std::string model, skin, output;  // skin "auto": the one the thumbnailer finds, if any
     std::string frame;      // a number or a frame name; empty: frame 0
     std::string animation;  // with sheetColumns > 0: every frame of it in a grid
     int sheetColumns = 0;
@@ -20,8 +21,11 @@ struct RenderRequest {
     bool mipmapsOff = false;
     bool background = false;
     unsigned backgroundRgb = 0;     // 0xRRGGBB
+    bool transparent = false;       // a PNG's or GIF's background left out
+    bool fit = false;               // the camera brought to the frames' bounds, as a thumbnail's
 };
 
 // Returns an empty string when written, else why not.
 std::string RenderModel(const RenderRequest& request);
 bool IsGif(const std::string& path);  // an animated GIF is asked for (.gif in any case)
+bool IsPng(const std::string& path);

@@ -9,7 +9,8 @@
 #   otherwise; a broken model exits non-zero and writes nothing;
 # - a flat folder (NAME.md2 beside NAME.pcx and another .pcx) and a skin whose
 #   name differs in case come out skinned; a PCX gets an opaque thumbnail; a
-#   model whose first frame shows nothing is refused;
+#   model whose first frame shows nothing is refused; a preview with the skin
+#   found, the camera fitted and no background;
 # - Tumbler's D-Bus service, as Thunar asks it, makes the cache entries of a
 #   model and of a PCX through the thumbnailer entries;
 # - bash completes import's options and a model's animation names;
@@ -155,5 +156,15 @@ shown="$(identify -verbose "$work/spin.GIF" | grep -cE '^ *Delay: 10x100$')"
 looping="$(identify -verbose "$work/spin.GIF" | grep -cE '^ *Iterations: 0$')"
 [ "$shown" = "$frames" ] && [ "$looping" = "$frames" ] ||
   fail "the GIF has $shown frames of 100 ms ($looping looping) for $frames frames"
+
+# A preview to post in one command: the skin found, the camera fitted, no background.
+"$cli" render "$sample/lantern.md2" --skin auto --fit --background transparent --animation spin -o "$work/post.gif" ||
+  fail "render of a preview to post"
+convert "$work/post.gif[0]" "$work/post.png"
+[ "$(convert "$work/post.png" -format '%[fx:p{0,0}.a]' info:)" = 0 ] || fail "the preview's background is not transparent"
+drawn="$(convert "$work/post.png" -alpha extract -threshold 0 -format '%@' info: | sed -E 's/x/ /;s/\+.*//')"
+awk -v d="$drawn" 'BEGIN { split(d, s, " "); exit !(s[1] >= 0.85 * 384 || s[2] >= 0.85 * 395) }' ||
+  fail "the fitted preview's model takes $drawn of 384 x 395"
+awk -v s="$(saturation "$work/post.png")" 'BEGIN { exit !(s > 0.05) }' || fail "the preview is not skinned"
 
 [ "$failures" = 0 ] && echo "desktop tests passed" || exit 1

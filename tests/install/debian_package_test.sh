@@ -57,6 +57,21 @@ exec_line="${exec_line//%o/$work/thumbnail.png}"
 ${exec_line//%s/128} || fail "the thumbnailer's Exec line"
 [ "$(identify -format '%wx%h %[channels]' "$work/thumbnail.png" 2>/dev/null)" = "128x128 srgba" ] ||
   fail "the installed thumbnailer's picture"
+grep -qx 'MimeType=image/vnd.zbrush.pcx;image/x-pcx;' /usr/share/thumbnailers/velmorin-pcx.thumbnailer ||
+  fail "the PCX thumbnailer entry"
+# GNOME Files runs thumbnailers in a bubblewrap sandbox that shows the model
+# alone (as gnome-desktop's thumbnailer does): no skin to find, so grey, and exit 0.
+cp "$sample/lantern.pcx" "$work/lantern.pcx"
+mkdir -p "$work/sandboxed"
+bwrap --ro-bind /usr /usr --ro-bind /etc/ld.so.cache /etc/ld.so.cache --symlink usr/lib /lib \
+  --symlink usr/lib64 /lib64 --symlink usr/bin /bin --proc /proc --dev /dev --chdir / --unshare-all \
+  --die-with-parent --tmpfs /tmp --ro-bind "$work/lantern.md2" /tmp/gnome-desktop-file-to-thumbnail.md2 \
+  --bind "$work/sandboxed" /tmp/out \
+  velmorin-cli thumbnail /tmp/gnome-desktop-file-to-thumbnail.md2 /tmp/out/thumbnail.png 128 ||
+  fail "the thumbnailer in GNOME's sandbox"
+saturation="$(convert "$work/sandboxed/thumbnail.png" -alpha off -colorspace HSL -channel G -separate +channel \
+  -format '%[fx:mean]' info: 2>/dev/null || echo 1)"
+awk -v s="$saturation" 'BEGIN { exit !(s < 0.05) }' || fail "the sandboxed thumbnail is not grey ($saturation)"
 velmorin-cli render "$sample/lantern.md2" --animation spin -o "$work/spin.gif" || fail "velmorin-cli render to GIF"
 bash -c 'source /usr/share/bash-completion/completions/velmorin-cli && complete -p velmorin-cli' >/dev/null ||
   fail "the bash completion"
