@@ -10,7 +10,7 @@ void Append(png_structp png, png_bytep data, png_size_t length) {
 }
 
 std::vector<unsigned char> EncodeRows(int32_t width, int32_t height, const unsigned char* pixels, int colourType,
-                                      size_t bytesPerPixel) {
+                                      size_t bytesPerPixel, bool quick) {
     std::vector<unsigned char> bytes;
     if (width <= 0 || height <= 0 || !pixels) return bytes;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
@@ -22,6 +22,10 @@ std::vector<unsigned char> EncodeRows(int32_t width, int32_t height, const unsig
         return {};
     }
     png_set_write_fn(png, &bytes, Append, nullptr);
+    if (quick) {
+        png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_UP);
+        png_set_compression_level(png, 1);
+    }
     png_set_IHDR(png, info, png_uint_32(width), png_uint_32(height), 8, colourType, PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_write_info(png, info);
@@ -34,9 +38,9 @@ std::vector<unsigned char> EncodeRows(int32_t width, int32_t height, const unsig
 }  // namespace
 
 std::vector<unsigned char> EncodePng(const RgbImage& image) {
-    return EncodeRows(image.width, image.height, image.pixels, PNG_COLOR_TYPE_RGB, 3);
+    return EncodeRows(image.width, image.height, image.pixels, PNG_COLOR_TYPE_RGB, 3, false);
 }
 
-std::vector<unsigned char> EncodePngWithAlpha(int32_t width, int32_t height, const unsigned char* rgba) {
-    return EncodeRows(width, height, rgba, PNG_COLOR_TYPE_RGB_ALPHA, 4);
+std::vector<unsigned char> EncodePngWithAlpha(int32_t width, int32_t height, const unsigned char* rgba, bool quick) {
+    return EncodeRows(width, height, rgba, PNG_COLOR_TYPE_RGB_ALPHA, 4, quick);
 }

@@ -71,14 +71,15 @@ struct Projected {
     float x, y, depth, s, t;
 };
 
-unsigned char Texel(const RgbImage& skin, float s, float t, int channel) {
-    // Nearest, repeating, as the viewer samples its skin; t = 0 is the top row.
+// The skin's R, G, B at (s, t): nearest, repeating, as the viewer samples
+// its skin; t = 0 is the top row.
+const unsigned char* Texel(const RgbImage& skin, float s, float t) {
     auto wrap = [](float v, int n) {
         if (!std::isfinite(v)) return 0;
         return std::min(n - 1, int((v - std::floor(v)) * float(n)));
     };
     const int x = wrap(s, skin.width), y = wrap(t, skin.height);
-    return skin.pixels[(size_t(y) * size_t(skin.width) + size_t(x)) * 3 + size_t(channel)];
+    return &skin.pixels[(size_t(y) * size_t(skin.width) + size_t(x)) * 3];
 }
 
 void FillTriangle(Canvas& canvas, const Projected p[3], const RgbImage* skin, unsigned char shade) {
@@ -92,24 +93,33 @@ void FillTriangle(Canvas& canvas, const Projected p[3], const RgbImage* skin, un
     const int x1 = onCanvas(std::ceil(std::max({p[0].x, p[1].x, p[2].x})));
     const int y0 = onCanvas(std::floor(std::min({p[0].y, p[1].y, p[2].y})));
     const int y1 = onCanvas(std::ceil(std::max({p[0].y, p[1].y, p[2].y})));
-    for (int y = y0; y <= y1; y++)
-        for (int x = x0; x <= x1; x++) {
-            const float cx = float(x) + 0.5f, cy = float(y) + 0.5f;
-            float w[3];
-            for (int k = 0; k < 3; k++) {
-                const Projected &a = p[(k + 1) % 3], &b = p[(k + 2) % 3];
-                w[k] = ((b.x - a.x) * (cy - a.y) - (cx - a.x) * (b.y - a.y)) / area;
-            }
+    // Each corner's weight is linear across the canvas: a step in x adds stepX.
+    float stepX[3], stepY[3], origin[3];
+    for (int k = 0; k < 3; k++) {
+        const Projected &a = p[(k + 1) % 3], &b = p[(k + 2) % 3];
+        stepX[k] = -(b.y - a.y) / area, stepY[k] = (b.x - a.x) / area;
+        origin[k] = ((b.x - a.x) * (0.5f - a.y) - (0.5f - a.x) * (b.y - a.y)) / area;  // at the centre of sample (0, 0)
+    }
+    for (int y = y0; y <= y1; y++) {
+        float w[3];
+        for (int k = 0; k < 3; k++) w[k] = origin[k] + stepY[k] * float(y) + stepX[k] * float(x0);
+        for (int x = x0; x <= x1; x++, w[0] += stepX[0], w[1] += stepX[1], w[2] += stepX[2]) {
             if (w[0] < 0 || w[1] < 0 || w[2] < 0) continue;  // either winding: both sides are drawn
             const float depth = w[0] * p[0].depth + w[1] * p[1].depth + w[2] * p[2].depth;
             const size_t at = size_t(y) * size_t(canvas.side) + size_t(x);
             if (canvas.covered[at] && depth <= canvas.depth[at]) continue;
             canvas.depth[at] = depth;
             canvas.covered[at] = 1;
-            const float s = w[0] * p[0].s + w[1] * p[1].s + w[2] * p[2].s;
-            const float t = w[0] * p[0].t + w[1] * p[1].t + w[2] * p[2].t;
-            for (int c = 0; c < 3; c++) canvas.rgb[3 * at + size_t(c)] = skin ? Texel(*skin, s, t, c) : shade;
+            unsigned char* out = &canvas.rgb[3 * at];
+            if (!skin) {
+                out[0] = out[1] = out[2] = shade;
+                continue;
+            }
+            const unsigned char* texel = Texel(*skin, w[0] * p[0].s + w[1] * p[1].s + w[2] * p[2].s,
+                                               w[0] * p[0].t + w[1] * p[1].t + w[2] * p[2].t);
+            out[0] = texel[0], out[1] = texel[1], out[2] = texel[2];
         }
+    }
 }
 
 // A triangle of the frame, placed in the unit square the picture shows.
@@ -261,7 +271,7 @@ std::string ModelPicture(const std::string& modelPath, const std::vector<unsigne
     if (std::find(canvas.covered.begin(), canvas.covered.end(), 1) == canvas.covered.end())
         return "frame 0 draws no visible picture (its scale makes it vanish or overflow)";
     const std::vector<unsigned char> rgba = Downsample(canvas, size);
-    *png = EncodePngWithAlpha(size, size, rgba.data());
+    *png = EncodePngWithAlpha(size, size, rgba.data(), true);
     return "";
 }
 
