@@ -267,6 +267,17 @@ TEST(CliCheck, PassesRealModelsAndWarnsOfWhatTheViewerTolerates) {
         EXPECT_FALSE(std::filesystem::exists(request.output));
     }
 
+    // A scale that makes the model vanish or overflow: warnings (the thumbnailer refuses the model).
+    for (const auto& [bits, says] : {std::pair<uint32_t, const char*>{0x00000000u, "it vanishes"},
+                                     {0x7E967699u, "too large to draw"}}) {  // 0 and 1e38
+        Bytes bytes = MinimalMd2();
+        const size_t frame = size_t(ReadLe32(&bytes[FieldAt(kMd2OffsetFrames)]));
+        for (size_t c = 0; c < 3; c++) PatchLe32(bytes, frame + 4 * c, int32_t(bits));
+        std::string all;
+        for (const Finding& f : CheckModel(WriteTempFile("scaled.md2", bytes))) all += f.text + "\n";
+        EXPECT_NE(all.find(says), std::string::npos) << all;
+    }
+
     // Counts beyond Quake 2's limits that the viewer never reads by: warnings.
     for (const char* row : {"triangles-above-4096", "skins-above-32"}) {
         std::string path;
