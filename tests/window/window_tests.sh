@@ -313,6 +313,10 @@ xdotool mousemove --window "$main" $((width - 3)) $((height - 3)) mousedown 1 mo
 grown() { xdotool getwindowgeometry "$main" | grep -q "Geometry: $((width + 40))x$((height + 30))"; }
 wait_for "the window to grow by its size grip" grown || fail "the size grip: $(xdotool getwindowgeometry "$main")"
 xdotool mouseup 1
+# ... and leaves it resizable: the hints keep a least size and no largest.
+sizes="$(xprop -id "$main" WM_NORMAL_HINTS)"
+echo "$sizes" | grep -q "minimum size: 100 by 100" && ! echo "$sizes" | grep -q "maximum size" ||
+  fail "the size grip fixed the window's size: $sizes"
 
 # At 100 pixels wide the menu bar wraps onto rows, as on Windows: no two of
 # its items overlap and none leaves the window ("menubar NAME L,T,R,B ...").

@@ -41,6 +41,11 @@ public:
     MainFrame(HWND window, int x, int y, int w, int h) : Fl_Window(x, y, w, h), window_(window) {}
     void resize(int x, int y, int w, int h) override {
         Fl_Window::resize(x, y, w, h);
+        // FLTK fixes a window without a resizable() widget at the size the
+        // program gives it (the size grip's, SetWindowPos's), which takes
+        // resizing and maximising from the window manager: the frame keeps
+        // the range it was made with instead.
+        size_range(kSmallestFrame, kSmallestFrame);
         DesktopWindow* desktop = DesktopOf(window_);
         if (desktop->syncing || !LiveWindow(window_)) return;
         // The user resized or moved the window: the core learns it as Windows
