@@ -228,9 +228,9 @@ void ImportGltf(benchmark::State& state, std::string glb) {
     ImportRequest request;
     request.input = glb;
     request.output = TempFile("velmorin_bench_import.md2");
-    std::vector<std::string> warnings;
+    ImportReport report;
     for (auto _ : state)
-        if (!ImportModel(request, &warnings).empty()) state.SkipWithError("import failed");
+        if (!ImportModel(request, &report).empty()) state.SkipWithError("import failed");
 }
 
 }  // namespace

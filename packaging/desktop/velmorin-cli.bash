@@ -29,9 +29,11 @@ _velmorin_cli() {
         return
     fi
     case "$previous" in
-        --skin | --palette) _filedir pcx; return ;;
+        --skin) _filedir pcx; COMPREPLY+=($(compgen -W "auto" -- "$current")); return ;;
+        --palette) _filedir pcx; return ;;
         --mode) COMPREPLY=($(compgen -W "wire nearest linear" -- "$current")); return ;;
         --mipmaps) COMPREPLY=($(compgen -W "on off" -- "$current")); return ;;
+        --origin) COMPREPLY=($(compgen -W "keep feet centre" -- "$current")); return ;;
         --frame) COMPREPLY=($(compgen -W "$(_velmorin_cli_names frames)" -- "$current")); return ;;
         --animation) COMPREPLY=($(compgen -W "$(_velmorin_cli_names animations)" -- "$current")); return ;;
         -o)
@@ -42,15 +44,16 @@ _velmorin_cli() {
                 *) _filedir ;;
             esac
             return ;;
-        --sheet | --size | --orbit | --zoom | --pan | --gamma | --background | --scale | --skin-path) return ;;
+        --sheet | --size | --orbit | --zoom | --pan | --gamma | --scale | --skin-path | --merge | --height) return ;;
+        --background) COMPREPLY=($(compgen -W "transparent" -- "$current")); return ;;
     esac
     if [[ "$current" == -* ]]; then
         local options=""
         case "$command" in
             info | check) options="--json" ;;
-            render) options="-o --skin --frame --animation --sheet --mode --size --orbit --zoom --pan --gamma --mipmaps --background" ;;
+            render) options="-o --skin --frame --animation --sheet --mode --size --orbit --zoom --pan --gamma --mipmaps --background --fit" ;;
             export) options="-o --skin --gamma" ;;
-            import) options="-o --palette --scale --skin-path" ;;
+            import) options="-o --palette --scale --skin-path --animation --merge --keep-loop-end --height --origin --quiet" ;;
         esac
         COMPREPLY=($(compgen -W "$options" -- "$current"))
         return

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <map>
@@ -182,14 +183,80 @@ std::string SkinIndices(const ImportedMesh& mesh, const std::string& palettePath
     return "";
 }
 
-}  // namespace
-
-std::string ImportedSkinPath(const std::string& output) {
-    return std::filesystem::path(output).replace_extension(".pcx").string();
+// --height and --origin on every frame alike, from frame 0's bounds; returns
+// frame 0's height (its z extent) after them.
+double Place(const ImportRequest& r, std::vector<ImportedFrame>* frames) {
+    if (frames->empty()) return 0;
+    const auto bounds = [](const ImportedFrame& frame, double low[3], double high[3]) {
+        for (int c = 0; c < 3; c++) low[c] = HUGE_VAL, high[c] = -HUGE_VAL;
+        for (size_t i = 0; i < frame.positions.size(); i++)
+            low[i % 3] = std::min(low[i % 3], double(frame.positions[i])),
+            high[i % 3] = std::max(high[i % 3], double(frame.positions[i]));
+    };
+    double low[3], high[3];
+    bounds(frames->front(), low, high);
+    const double factor = r.height > 0 && high[2] > low[2] ? r.height / (high[2] - low[2]) : 1;
+    double shift[3] = {0, 0, 0};
+    if (r.origin != "keep")
+        for (int c = 0; c < 3; c++) shift[c] = -(low[c] + high[c]) / 2 * factor;
+    if (r.origin == "feet") shift[2] = kQuakeFeet - low[2] * factor;
+    if (factor != 1 || r.origin != "keep")
+        for (ImportedFrame& frame : *frames)
+            for (size_t i = 0; i < frame.positions.size(); i++)
+                frame.positions[i] = float(frame.positions[i] * factor + shift[i % 3]);
+    return (high[2] - low[2]) * factor;
 }
 
-std::string ConvertImported(const ImportedMesh& mesh, const ImportRequest& r, std::vector<unsigned char>* md2,
-                            std::vector<unsigned char>* pcx) {
+std::string Counted(size_t count, int32_t limit, const char* what) {
+    return std::to_string(count) + " " + what + " of " + std::to_string(limit);
+}
+
+// The summary of an import: counts against Quake 2's limits, the frames of
+// each animation, the skin, the height, what was not carried, and a hint
+// where the model is too small or too large for Quake 2's world.
+std::vector<std::string> Summary(const ImportRequest& r, const ImportedMesh& mesh, const Md2Contents& c, size_t colours,
+                                 double tall) {
+    std::vector<std::string> lines = {
+        r.output + ": " + Counted(size_t(c.numVertices), kMd2MaxVertices, "vertices") + ", " +
+        Counted(c.triangles.size() / 6, kMd2MaxTriangles, "triangles") + ", " +
+        Counted(c.glCommands.size(), kMd2MostGlCommandWords, "GL command words")};
+    std::string frames = Counted(c.frames.size(), kMd2MaxFrames, "frames");
+    for (size_t a = 0; a < mesh.animations.size(); a++) {
+        const ImportedAnimation& animation = mesh.animations[a];
+        frames += (a ? ", " : ": ") + animation.name + " " + std::to_string(animation.frames);
+        if (animation.loopEndDropped) frames += " (a closed loop: its last frame, the first again, left out)";
+    }
+    lines.push_back(frames);
+    if (colours)
+        lines.push_back("skin " + ImportedSkinPath(r) + ": " + std::to_string(mesh.textureWidth) + " x " +
+                        std::to_string(mesh.textureHeight) + ", " + std::to_string(colours) + " colours");
+    else
+        lines.push_back("no skin: the model has no base-colour texture");
+    char height[64];
+    std::snprintf(height, sizeof height, "%.1f units tall (frame 0)", tall);
+    lines.push_back(height);
+    std::string notCarried;
+    for (const std::string& what : mesh.notCarried) notCarried += (notCarried.empty() ? "" : ", ") + what;
+    if (!notCarried.empty()) lines.push_back("not carried: " + notCarried);
+    if (tall < 8 || tall > 1000)
+        lines.push_back(std::string("hint: Quake 2's player is about 56 units tall; ") +
+                        (tall < 8 ? "this model would be a speck" : "this model would tower over its world") +
+                        ": try --height 56 (or --scale)");
+    return lines;
+}
+
+}  // namespace
+
+std::string ImportedSkinPath(const ImportRequest& r) {
+    const std::filesystem::path output(r.output);
+    if (r.skinPath.empty()) return std::filesystem::path(output).replace_extension(".pcx").string();
+    return (output.parent_path() / std::filesystem::path(r.skinPath).filename()).string();
+}
+
+std::string ConvertImported(const ImportedMesh& read, const ImportRequest& r, std::vector<unsigned char>* md2,
+                            std::vector<unsigned char>* pcx, std::vector<std::string>* summary) {
+    ImportedMesh mesh = read;
+    const double tall = Place(r, &mesh.frames);
     const bool skinned = !mesh.texture.empty();
     if (skinned && int64_t{mesh.textureWidth} * mesh.textureHeight > kLargestSkin)
         return "the texture is " + std::to_string(mesh.textureWidth) + " x " + std::to_string(mesh.textureHeight) +
@@ -198,33 +265,37 @@ std::string ConvertImported(const ImportedMesh& mesh, const ImportRequest& r, st
     contents.skinWidth = skinned ? mesh.textureWidth : kUntexturedSkinSide;
     contents.skinHeight = skinned ? mesh.textureHeight : kUntexturedSkinSide;
     if (skinned || !r.skinPath.empty())
-        contents.skins.push_back(r.skinPath.empty() ? std::filesystem::path(ImportedSkinPath(r.output)).filename().string()
+        contents.skins.push_back(r.skinPath.empty() ? std::filesystem::path(ImportedSkinPath(r)).filename().string()
                                                     : r.skinPath);
     std::string problem = BuildContents(mesh, &contents);
     if (!problem.empty()) return problem;
+    size_t colours = 0;
     if (skinned) {
         std::vector<uint8_t> indices;
         unsigned char palette[768];
         problem = SkinIndices(mesh, r.palette, &indices, palette);
         if (!problem.empty()) return problem;
         *pcx = WritePCX(mesh.textureWidth, mesh.textureHeight, indices.data(), palette);
+        std::vector<bool> used(256, false);
+        for (uint8_t index : indices) colours += !used[index], used[index] = true;
     }
     *md2 = WriteMD2(contents);
+    if (summary) *summary = Summary(r, mesh, contents, skinned ? colours : 0, tall);
     return "";
 }
 
-std::string ImportModel(const ImportRequest& r, std::vector<std::string>* warnings) {
+std::string ImportModel(const ImportRequest& r, ImportReport* report) {
     ImportedMesh mesh;
-    std::string problem = ReadGltfScene(r.input, r.scale, &mesh);
-    *warnings = mesh.warnings;
+    std::string problem = ReadGltfScene(r.input, r.scene, &mesh);
+    report->warnings = mesh.warnings;
     std::vector<unsigned char> md2, pcx;
-    if (problem.empty()) problem = ConvertImported(mesh, r, &md2, &pcx);
+    if (problem.empty()) problem = ConvertImported(mesh, r, &md2, &pcx, &report->summary);
     std::vector<std::string> inputs = mesh.filesRead;
     inputs.insert(inputs.end(), {r.input, r.palette});
-    if (problem.empty()) problem = InputAsOutput(inputs, {r.output, ImportedSkinPath(r.output)});
+    if (problem.empty()) problem = InputAsOutput(inputs, {r.output, ImportedSkinPath(r)});
     if (!problem.empty()) return problem;
     StagedOutputs staged;
     problem = StageBytes(&staged, r.output, md2.data(), md2.size());
-    if (problem.empty() && !pcx.empty()) problem = StageBytes(&staged, ImportedSkinPath(r.output), pcx.data(), pcx.size());
+    if (problem.empty() && !pcx.empty()) problem = StageBytes(&staged, ImportedSkinPath(r), pcx.data(), pcx.size());
     return problem.empty() ? CommitOutputs(&staged) : problem;
 }

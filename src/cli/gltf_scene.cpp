@@ -11,6 +11,7 @@
 
 #include "formats/little_endian.h"
 #include "formats/md2.h"
+#include "animation_names.h"
 #include "gltf_files.h"
 #include "input_files.h"
 
@@ -133,7 +134,15 @@ struct Primitive {
     std::vector<std::vector<double>> targets;  // POSITION differences
     std::vector<uint32_t> triangles;           // indices into this primitive's vertices
     int material = -1;
+    size_t unnormalised = 0;  // vertices whose weights do not sum to 1
 };
+
+// The sum of a vertex's skin weights over its sets of four.
+double WeightSum(const Primitive& p, size_t vertex, size_t count) {
+    double sum = 0;
+    for (size_t k = 0; k < p.weights.size() / count; k++) sum += p.weights[(k / 4) * 4 * count + 4 * vertex + k % 4];
+    return sum;
+}
 
 bool ReadPrimitive(const Model& model, const tinygltf::Primitive& p, ImportBudget* budget, Primitive* out,
                    std::string* problem) {
@@ -141,10 +150,6 @@ bool ReadPrimitive(const Model& model, const tinygltf::Primitive& p, ImportBudge
         const auto found = p.attributes.find(name);
         return found == p.attributes.end() ? -1 : found->second;
     };
-    if (p.mode != kTriangles && p.mode != kTriangleStrip && p.mode != kTriangleFan) {
-        *problem = "a primitive of points or lines (mode " + std::to_string(p.mode) + "): only triangles make an MD2";
-        return false;
-    }
     if (attribute("POSITION") < 0) return *problem = "a primitive without positions", false;
     if (!ReadAccessor(model, attribute("POSITION"), 3, kMostVertices, budget, &out->positions, problem)) return false;
     const size_t count = out->positions.size() / 3;
@@ -165,6 +170,8 @@ bool ReadPrimitive(const Model& model, const tinygltf::Primitive& p, ImportBudge
         out->joints.insert(out->joints.end(), j.begin(), j.end());
         out->weights.insert(out->weights.end(), w.begin(), w.end());
     }
+    for (size_t v = 0; v < count && !out->weights.empty(); v++)
+        if (std::fabs(WeightSum(*out, v, count) - 1) > 1e-3) out->unnormalised++;
     if (p.targets.size() > kMostTargets)
         return *problem = "more morph targets than an MD2 has frames (" + std::to_string(kMostTargets) + ")", false;
     for (const auto& target : p.targets) {
@@ -215,7 +222,7 @@ struct Channel {
 struct Clip {
     std::string name;
     std::vector<Channel> channels;
-    double end = 0;
+    double start = HUGE_VAL, end = 0;  // its first key and its last, over all its channels
 };
 
 bool ReadClip(const Model& model, const tinygltf::Animation& animation, ImportBudget* budget, Clip* clip,
@@ -250,6 +257,7 @@ bool ReadClip(const Model& model, const tinygltf::Animation& animation, ImportBu
                 return *problem = "animation \"" + animation.name + "\": key times out of order", false;
             clip->end = std::max(clip->end, channel.times[k]);
         }
+        clip->start = std::min(clip->start, channel.times[0]);
         clip->channels.push_back(std::move(channel));
     }
     return true;
@@ -311,6 +319,8 @@ struct Scene {
     size_t vertices = 0;
     std::map<int, std::vector<double>> inverseBinds;  // of each skin used, read once
     ImportBudget* budget;
+    size_t unnormalised = 0;  // skinned vertices whose weights do not sum to 1
+    std::vector<std::string> warnings;
 };
 
 // A skin's inverse bind matrices, read once and no more than it has joints.
@@ -364,10 +374,17 @@ bool ReadScene(const Model& model, Scene* scene, std::string* problem) {
         if (size_t(n.mesh) >= model.meshes.size()) return *problem = "a node names a mesh the file lacks", false;
         Instance instance = {node, {}, scene->vertices};
         if (!ReadSkin(model, n.skin, scene, problem)) return false;
-        for (const tinygltf::Primitive& p : model.meshes[size_t(n.mesh)].primitives) {
+        const tinygltf::Mesh& mesh = model.meshes[size_t(n.mesh)];
+        for (const tinygltf::Primitive& p : mesh.primitives) {
+            if (p.mode != kTriangles && p.mode != kTriangleStrip && p.mode != kTriangleFan) {
+                scene->warnings.push_back("mesh \"" + mesh.name + "\": a primitive of points or lines (mode " +
+                                          std::to_string(p.mode) + ") left out: only triangles make an MD2");
+                continue;
+            }
             Primitive primitive;
             if (!ReadPrimitive(model, p, scene->budget, &primitive, problem)) return false;
             scene->vertices += primitive.positions.size() / 3;
+            if (n.skin >= 0) scene->unnormalised += primitive.unnormalised;
             if (scene->vertices > kMostVertices)
                 return *problem = "more vertices than " + std::to_string(kMd2MaxTriangles) +
                                   " triangles can use; use a lower-poly mesh", false;
@@ -417,12 +434,15 @@ std::vector<float> Positions(const Scene& scene, const std::vector<Pose>& poses,
                     if (t < p.targets.size())
                         for (int c = 0; c < 3; c++) local[c] += weights[t] * p.targets[t][3 * v + size_t(c)];
                 double placed[3] = {0, 0, 0};
-                if (joints.empty() || p.joints.empty()) {
+                // Weights that do not sum to 1 are normalised, as Blender and three.js do; none
+                // at all leave the vertex where the mesh has it.
+                const double sum = joints.empty() || p.joints.empty() ? 0 : WeightSum(p, v, count);
+                if (!(sum > 0)) {
                     Transform(world[size_t(instance.node)], local, placed);
                 } else {
                     for (size_t k = 0; k < p.joints.size() / count; k++) {
                         const size_t at = (k / 4) * 4 * count + 4 * v + k % 4;  // set k/4, component k%4
-                        const double jointIndex = p.joints[at], weight = p.weights[at];
+                        const double jointIndex = p.joints[at], weight = p.weights[at] / sum;
                         if (weight == 0) continue;
                         if (jointIndex < 0 || jointIndex >= double(joints.size()))
                             return *problem = "a vertex names a joint its skin lacks", std::vector<float>{};
@@ -459,20 +479,6 @@ std::vector<Pose> PosesAt(const Scene& scene, const Clip* clip, double time) {
     return poses;
 }
 
-// A frame name: the animation's name, made of letters, digits and _ and cut
-// so that the number fits the 16-byte field; a name that ends in a digit
-// gets a _ so that info splits the number back off.
-std::string FrameName(const std::string& animation, int number) {
-    std::string base;
-    for (char c : animation)
-        if (std::isalnum(static_cast<unsigned char>(c)) || c == '_') base += c;
-    if (base.empty()) base = "frame";
-    const std::string digits = std::to_string(number);
-    base = base.substr(0, size_t(kMd2FrameNameSize - 1) - digits.size() - 1);
-    if (std::isdigit(static_cast<unsigned char>(base.back()))) base += '_';
-    return base + digits;
-}
-
 // A file velmorin-cli export made: its one mesh's morph targets are its
 // frames, named by extras.targetNames, frame 0 by the mesh.
 bool IsOwnExport(const Model& model, const Scene& scene, std::vector<std::string>* names) {
@@ -493,7 +499,52 @@ bool TakeFrames(const Scene& scene, double frames, std::string* problem) {
     return TakeFromBudget(scene.budget, uint64_t(frames) * scene.vertices * 3 * sizeof(float), problem);
 }
 
-std::string ReadFrames(const Model& model, const Scene& scene, double scale, ImportedMesh* mesh) {
+// Frames sampled at 10 a second from a clip's first key to its last.
+int FrameCount(const Clip& clip) { return int(std::ceil((clip.end - clip.start) * kFramesPerSecond - 1e-6)) + 1; }
+
+// True when two frames' positions agree within a quantisation step of the first's bounds.
+bool SamePose(const std::vector<float>& a, const std::vector<float>& b) {
+    if (a.size() != b.size() || a.empty()) return false;
+    float low[3], high[3];
+    for (int c = 0; c < 3; c++) low[c] = high[c] = a[size_t(c)];
+    for (size_t i = 0; i < a.size(); i++)
+        low[i % 3] = std::min(low[i % 3], a[i]), high[i % 3] = std::max(high[i % 3], a[i]);
+    for (size_t i = 0; i < a.size(); i++)
+        if (std::fabs(double(a[i]) - b[i]) > double(high[i % 3] - low[i % 3]) / 255 * 1.0001 + 1e-6) return false;
+    return true;
+}
+
+// The clips asked for, in the order asked (by the file's name or the name
+// imported), or all; with `merge`, all of those played at once as one.
+std::string ChooseClips(std::vector<Clip> all, const SceneRequest& request, std::vector<Clip>* chosen) {
+    std::vector<std::string> raw;
+    for (const Clip& clip : all) raw.push_back(clip.name);
+    const std::vector<std::string> bases = AnimationBases(raw);
+    for (size_t c = 0; c < all.size(); c++) all[c].name = bases[c];
+    if (request.animations.empty()) *chosen = all;
+    for (const std::string& wanted : request.animations) {
+        size_t c = 0;
+        while (c < all.size() && raw[c] != wanted && bases[c] != wanted) c++;
+        if (c == all.size()) {
+            std::string known;
+            for (size_t k = 0; k < all.size(); k++) known += (k ? ", " : "") + bases[k];
+            return "no animation \"" + wanted + "\"; the file has: " + (known.empty() ? "none" : known);
+        }
+        chosen->push_back(all[c]);
+    }
+    if (request.merge.empty() || chosen->empty()) return "";
+    Clip merged;
+    merged.name = AnimationBases({request.merge})[0];
+    for (const Clip& clip : *chosen) {
+        merged.channels.insert(merged.channels.end(), clip.channels.begin(), clip.channels.end());
+        merged.start = std::min(merged.start, clip.start), merged.end = std::max(merged.end, clip.end);
+    }
+    *chosen = {merged};
+    return "";
+}
+
+std::string ReadFrames(const Model& model, const Scene& scene, const SceneRequest& request, ImportedMesh* mesh) {
+    const double scale = request.scale;
     std::string problem;
     std::vector<std::string> ownNames;
     if (IsOwnExport(model, scene, &ownNames)) {
@@ -511,29 +562,38 @@ std::string ReadFrames(const Model& model, const Scene& scene, double scale, Imp
     size_t channels = 0;
     for (const tinygltf::Animation& animation : model.animations) channels += animation.channels.size();
     if (channels > kMostChannels) return "more than " + std::to_string(kMostChannels) + " animation channels";
-    std::vector<Clip> clips;
-    double total = 0;  // in double: an end time can be any finite number
+    std::vector<Clip> all, clips;
     for (const tinygltf::Animation& animation : model.animations) {
         Clip clip;
         if (!ReadClip(model, animation, scene.budget, &clip, &problem)) return problem;
-        total += std::ceil(clip.end * kFramesPerSecond - 1e-6) + 1;
-        if (total > kMd2MaxFrames)
-            return "its animations sample to more than the format's limit of " + std::to_string(kMd2MaxFrames) +
-                   " frames at 10 a second: shorten or drop animations";
-        clips.push_back(std::move(clip));
+        if (clip.channels.empty()) clip.start = clip.end = 0;
+        all.push_back(std::move(clip));
     }
+    problem = ChooseClips(std::move(all), request, &clips);
+    if (!problem.empty()) return problem;
+    double total = 0;  // in double: an end time can be any finite number
+    for (const Clip& clip : clips) total += std::ceil((clip.end - clip.start) * kFramesPerSecond - 1e-6) + 1;
+    if (total > kMd2MaxFrames)
+        return "its animations sample to " + (total < 1e9 ? std::to_string(int64_t(total)) : std::string("more")) +
+               " frames, more than the format's limit of " + std::to_string(kMd2MaxFrames) +
+               " frames at 10 a second: shorten or drop animations, or choose some with --animation";
     if (!TakeFrames(scene, std::max(total, 1.0), &problem)) return problem;
     if (clips.empty()) {
         mesh->frames.push_back({FrameName("frame", 1), Positions(scene, scene.rest, scale, &problem)});
         return problem;
     }
     for (const Clip& clip : clips) {
-        const int count = int(std::ceil(clip.end * kFramesPerSecond - 1e-6)) + 1;
+        const int count = FrameCount(clip);
+        const size_t first = mesh->frames.size();
         for (int k = 0; k < count; k++) {
-            const double time = std::min(clip.end, k / kFramesPerSecond);
+            const double time = std::min(clip.end, clip.start + k / kFramesPerSecond);
             mesh->frames.push_back({FrameName(clip.name, k + 1), Positions(scene, PosesAt(scene, &clip, time), scale, &problem)});
             if (!problem.empty()) return problem;
         }
+        // A closed loop ends on its first pose again: played in the game, it would hold that pose twice.
+        const bool loop = count >= 3 && SamePose(mesh->frames[first].positions, mesh->frames.back().positions);
+        if (loop && !request.keepLoopEnd) mesh->frames.pop_back();
+        mesh->animations.push_back({clip.name, int(mesh->frames.size() - first), loop && !request.keepLoopEnd});
     }
     return "";
 }
@@ -568,8 +628,38 @@ std::string ReadTexture(const Model& model, const Scene& scene, GltfLoad* load, 
     return "";
 }
 
+// What the file has that an MD2 cannot carry, each named once.
+void NameWhatIsNotCarried(const Model& model, ImportedMesh* mesh) {
+    std::vector<std::string>& notCarried = mesh->notCarried;
+    const auto note = [&notCarried](const std::string& what) {
+        if (std::find(notCarried.begin(), notCarried.end(), what) == notCarried.end()) notCarried.push_back(what);
+    };
+    std::vector<int> baseColours;
+    for (const tinygltf::Material& m : model.materials) {
+        if (m.alphaMode != "" && m.alphaMode != "OPAQUE") note("alpha");
+        if (m.normalTexture.index >= 0) note("normal maps");
+        if (m.occlusionTexture.index >= 0 || m.emissiveTexture.index >= 0 ||
+            m.pbrMetallicRoughness.metallicRoughnessTexture.index >= 0)
+            note("textures other than the base colour");
+        for (double factor : m.pbrMetallicRoughness.baseColorFactor)
+            if (factor != 1) note("base-colour factors");
+        const int texture = m.pbrMetallicRoughness.baseColorTexture.index;
+        if (texture >= 0 && std::find(baseColours.begin(), baseColours.end(), texture) == baseColours.end())
+            baseColours.push_back(texture);
+        if (m.pbrMetallicRoughness.baseColorTexture.extensions.count("KHR_texture_transform")) note("texture transforms");
+    }
+    if (baseColours.size() > 1) note("more than one texture (the first is the skin)");
+    for (const tinygltf::Mesh& m : model.meshes)
+        for (const tinygltf::Primitive& p : m.primitives) {
+            if (p.attributes.count("TEXCOORD_1")) note("second UV sets");
+            if (p.attributes.count("COLOR_0")) note("vertex colours");
+        }
+    if (!model.cameras.empty()) note("cameras");
+    if (model.extensions.count("KHR_lights_punctual")) note("lights");
+}
+
 // The meshes of a loaded file as frames.
-std::string SceneToMesh(const Model& model, double scale, GltfLoad* load, ImportedMesh* mesh) {
+std::string SceneToMesh(const Model& model, const SceneRequest& request, GltfLoad* load, ImportedMesh* mesh) {
     Scene scene;
     scene.budget = &load->budget;
     std::string problem;
@@ -590,37 +680,43 @@ std::string SceneToMesh(const Model& model, double scale, GltfLoad* load, Import
     if (scene.vertices > 3 * size_t(kMd2MaxTriangles))
         return "more vertices than " + std::to_string(kMd2MaxTriangles) + " triangles can use: " +
                std::to_string(scene.vertices) + "; use a lower-poly mesh";
-    problem = ReadFrames(model, scene, scale, mesh);
+    mesh->warnings.insert(mesh->warnings.end(), scene.warnings.begin(), scene.warnings.end());
+    if (scene.unnormalised)
+        mesh->warnings.push_back("the skin weights of " + std::to_string(scene.unnormalised) +
+                                 " vertices do not sum to 1: normalised (none at all: the bind pose)");
+    if (mesh->triangles.empty()) return "no triangles: points and lines are left out, and only triangles make an MD2";
+    NameWhatIsNotCarried(model, mesh);
+    problem = ReadFrames(model, scene, request, mesh);
     return problem.empty() ? ReadTexture(model, scene, load, mesh) : problem;
 }
 
 // The file's bytes as frames, the files it names read from `folder`.
-std::string BytesToMesh(const unsigned char* bytes, size_t size, const GltfFolder& folder, double scale,
+std::string BytesToMesh(const unsigned char* bytes, size_t size, const GltfFolder& folder, const SceneRequest& request,
                         ImportedMesh* mesh) {
     Model model;
     GltfLoad load;
     std::string problem = LoadGltf(bytes, size, folder, &model, &load);
-    if (problem.empty()) problem = SceneToMesh(model, scale, &load, mesh);
-    mesh->warnings = load.warnings;
+    if (problem.empty()) problem = SceneToMesh(model, request, &load, mesh);
+    mesh->warnings.insert(mesh->warnings.begin(), load.warnings.begin(), load.warnings.end());
     mesh->filesRead = load.filesRead;
     return problem;
 }
 
 }  // namespace
 
-std::string ReadGltfScene(const std::string& path, double scale, ImportedMesh* mesh) {
+std::string ReadGltfScene(const std::string& path, const SceneRequest& request, ImportedMesh* mesh) {
     std::vector<unsigned char> bytes;
     const std::string problem = ReadInputFile(path, kLargestGltfFile, &bytes);
     if (!problem.empty()) return "cannot read it: " + problem;
     GltfFolder folder;
     folder.path = std::filesystem::path(path).parent_path().string();
-    return BytesToMesh(bytes.data(), bytes.size(), folder, scale, mesh);
+    return BytesToMesh(bytes.data(), bytes.size(), folder, request, mesh);
 }
 
 std::string ReadGltfSceneFromMemory(const unsigned char* bytes, size_t size,
-                                    const std::map<std::string, std::vector<unsigned char>>& files, double scale,
-                                    ImportedMesh* mesh) {
+                                    const std::map<std::string, std::vector<unsigned char>>& files,
+                                    const SceneRequest& request, ImportedMesh* mesh) {
     GltfFolder folder;
     folder.memory = &files;
-    return BytesToMesh(bytes, size, folder, scale, mesh);
+    return BytesToMesh(bytes, size, folder, request, mesh);
 }

@@ -3,9 +3,10 @@
 // A glTF 2.0 file (read by tinygltf) as the frames of one MD2 model: every
 // triangle primitive of every mesh of the default scene, with its node's
 // world transform, skin and morph targets, at each frame's time. Each glTF
-// animation gives a run of frames sampled at 10 a second from 0 to its end,
-// the end included; a file velmorin-cli export made gives back its own
-// frames (frame 0 and one morph target a frame, named by extras.targetNames).
+// animation gives a run of frames sampled at 10 a second from its first key
+// to its last, the last included unless it repeats the first (a closed
+// loop); a file velmorin-cli export made gives back its own frames (frame 0
+// and one morph target a frame, named by extras.targetNames).
 // Positions are in MD2's axes: glTF (x, y, z) is MD2 (x, -z, y).
 
 #include <cstddef>
@@ -13,6 +14,22 @@
 #include <map>
 #include <string>
 #include <vector>
+
+// What to take of the file.
+struct SceneRequest {
+    double scale = 1;
+    std::vector<std::string> animations;  // only these, in this order (as the file or import names them); none: all
+    std::string merge;                    // all those played at once, as one animation of this name
+    bool keepLoopEnd = false;             // keep a closed loop's last frame (its first pose again)
+};
+
+// An animation as imported: its name, its frames, and whether its last
+// frame was left out as a closed loop's repeat of its first.
+struct ImportedAnimation {
+    std::string name;
+    int frames;
+    bool loopEndDropped;
+};
 
 struct ImportedFrame {
     std::string name;
@@ -28,13 +45,15 @@ struct ImportedMesh {
     std::vector<unsigned char> texture;
     std::vector<std::string> warnings;   // what was read with a doubt, or left out
     std::vector<std::string> filesRead;  // the files the glTF named, as read
+    std::vector<ImportedAnimation> animations;
+    std::vector<std::string> notCarried;  // what the file has and an MD2 cannot hold, named once each
 };
 
 // Returns "" with `mesh` filled, else why the file cannot be imported. The
 // files it names are read from its folder only (see gltf_files.h).
-std::string ReadGltfScene(const std::string& path, double scale, ImportedMesh* mesh);
+std::string ReadGltfScene(const std::string& path, const SceneRequest& request, ImportedMesh* mesh);
 // The same from the file's bytes (a .glb by its magic, else .gltf text),
 // the files it names taken from `files` by relative path: for the fuzzer.
 std::string ReadGltfSceneFromMemory(const unsigned char* bytes, size_t size,
-                                    const std::map<std::string, std::vector<unsigned char>>& files, double scale,
-                                    ImportedMesh* mesh);
+                                    const std::map<std::string, std::vector<unsigned char>>& files,
+                                    const SceneRequest& request, ImportedMesh* mesh);

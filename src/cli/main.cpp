@@ -79,15 +79,23 @@ const char kHelp[] =
     "      gets OUT.bin and OUT.png beside it; with several models, -o names a folder.\n"
     "      --skin SKIN.pcx          the skin (without: an untextured unlit material)\n"
     "      --gamma G                brighten the skin as the Gamma dialog does, 0.1 to 10\n"
-    "  import MODEL.glb|MODEL.gltf -o OUT.md2 [--palette PALETTE.pcx] [--scale S]\n"
-    "         [--skin-path PATH]\n"
+    "  import MODEL.glb|MODEL.gltf -o OUT.md2 [options]\n"
     "      The reverse of export: every triangle mesh of the default scene, skinned and\n"
-    "      morphed, each animation sampled at 10 frames a second (end included) as\n"
-    "      frames NAME1, NAME2, ...; the base-colour texture as OUT.pcx beside it.\n"
+    "      morphed, each animation sampled at 10 frames a second from its first key to\n"
+    "      its last as frames NAME1, NAME2, ... (a closed loop's repeated last frame left\n"
+    "      out); the base-colour texture as OUT.pcx beside it; a summary on success.\n"
     "      --palette PALETTE.pcx    map the skin to that PCX's palette (the game's)\n"
     "      --scale S                multiply positions (default 1; Quake 2's player is\n"
     "                               about 56 units tall)\n"
-    "      --skin-path PATH         the skin path the header names (default OUT.pcx's name)\n"
+    "      --skin-path PATH         the skin path the header names (default OUT.pcx's name);\n"
+    "                               the skin is written beside OUT.md2 as its last part\n"
+    "      --animation NAME         only this animation (repeatable, in the order given)\n"
+    "      --merge NAME             all the animations played at once, as one of this name\n"
+    "      --keep-loop-end          keep a closed loop's last frame\n"
+    "      --height N               scale frame 0 to stand N units tall\n"
+    "      --origin keep|feet|centre\n"
+    "                               feet: frame 0 centred, standing on z = -24 (Quake 2's)\n"
+    "      --quiet                  no summary\n"
     "  thumbnail MODEL.md2 OUT.png SIZE\n"
     "      The first frame, SIZE pixels square with a transparent background, framed to\n"
     "      fill it, skinned when the skin the header names is found inside the model's\n"
@@ -199,7 +207,8 @@ using Options = std::vector<std::pair<std::string, std::string>>;
 // with the argument after it as its value. Returns a usage problem, or "".
 std::string SplitArguments(const std::vector<std::string>& args, std::vector<std::string>* models, Options* options) {
     for (size_t i = 0; i < args.size(); i++) {
-        if (args[i] == "--fit") options->push_back({args[i], ""});  // the one option without a value
+        if (args[i] == "--fit" || args[i] == "--keep-loop-end" || args[i] == "--quiet")
+            options->push_back({args[i], ""});  // the options without a value
         else if (args[i].rfind("--", 0) != 0 && args[i] != "-o") models->push_back(args[i]);
         else if (i + 1 == args.size()) return args[i] + " needs a value";
         else options->push_back({args[i], args[i + 1]}), i++;
@@ -398,12 +407,23 @@ int Import(const std::vector<std::string>& args) {
     Options options;
     const std::string split = SplitArguments(args, &inputs, &options);
     if (!split.empty()) return Usage(split);
+    bool quiet = false;
     for (const auto& [a, value] : options) {
         if (a == "-o") request.output = value;
         else if (a == "--palette") request.palette = value;
         else if (a == "--skin-path") request.skinPath = value;
-        else if (a == "--scale") {
-            if (!ParseDecimal(value, kLeastImportScale, kMostImportScale, &request.scale))
+        else if (a == "--animation") request.scene.animations.push_back(value);
+        else if (a == "--merge") request.scene.merge = value;
+        else if (a == "--keep-loop-end") request.scene.keepLoopEnd = true;
+        else if (a == "--quiet") quiet = true;
+        else if (a == "--origin") {
+            if (value != "keep" && value != "feet" && value != "centre") return Usage("bad --origin " + value + ": keep, feet or centre");
+            request.origin = value;
+        } else if (a == "--height") {
+            if (!ParseDecimal(value, kLeastImportScale, kMostImportScale, &request.height))
+                return Usage("bad --height " + value + ": a decimal number from 0.000001 to 1000000");
+        } else if (a == "--scale") {
+            if (!ParseDecimal(value, kLeastImportScale, kMostImportScale, &request.scene.scale))
                 return Usage("bad --scale " + value + ": a decimal number from 0.000001 to 1000000");
         } else return Usage("unknown option " + a);
     }
@@ -413,12 +433,16 @@ int Import(const std::vector<std::string>& args) {
     if (std::filesystem::path(request.output).extension() != ".md2") return Usage("-o names an .md2 file");
     if (request.skinPath.size() >= size_t(kMd2SkinNameSize)) return Usage("--skin-path is longer than an MD2 holds (63 bytes)");
     request.input = inputs[0];
-    if (const int status = RefuseUnwritable({request.output, ImportedSkinPath(request.output)})) return status;
-    std::vector<std::string> warnings;
-    const std::string problem = ImportModel(request, &warnings);
-    for (const std::string& warning : warnings)
+    if (const int status = RefuseUnwritable({request.output, ImportedSkinPath(request)})) return status;
+    ImportReport report;
+    const std::string problem = ImportModel(request, &report);
+    for (const std::string& warning : report.warnings)
         std::fprintf(stderr, "velmorin-cli: %s: warning: %s\n", request.input.c_str(), warning.c_str());
-    if (problem.empty()) return 0;
+    if (problem.empty()) {
+        for (const std::string& line : report.summary)
+            if (!quiet) std::printf("%s\n", line.c_str());
+        return 0;
+    }
     std::fprintf(stderr, "velmorin-cli: %s: %s\n", request.input.c_str(), problem.c_str());
     return 1;
 }

@@ -30,9 +30,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         files[std::string(start, line)] = std::vector<unsigned char>(line + 1, end);
     }
     ImportedMesh mesh;
-    if (!ReadGltfSceneFromMemory(data, marks[0], files, 1, &mesh).empty()) return 0;
+    if (!ReadGltfSceneFromMemory(data, marks[0], files, SceneRequest{}, &mesh).empty()) return 0;
     ImportRequest request;
     request.output = "fuzz.md2";
+    request.origin = data[size - 1] % 2 ? "feet" : "keep";  // size > 0: the bytes made a mesh
+    request.height = data[0] % 3 ? 0 : 56;
     std::vector<unsigned char> md2, pcx;
     if (!ConvertImported(mesh, request, &md2, &pcx).empty()) return 0;
     Md2Model model{};
