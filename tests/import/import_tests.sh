@@ -11,7 +11,11 @@
 # - assimp reads every imported MD2 with its triangles, and check finds no
 #   error and no warning;
 # - broken files and models beyond Quake 2's limits are refused with their
-#   reasons, exit 1, and nothing is written.
+#   reasons, exit 1, and nothing is written;
+# - files as modders' tools write them (accented, path-like, unnamed and
+#   repeated names, actions keyed from Blender's frame 1, closed loops,
+#   unnormalised weights, helper points) give the animations and warnings
+#   they should; --animation, --merge and --skin-path do what they say.
 set -euo pipefail
 cli="$1" sample="$2"
 here="$(cd "$(dirname "$0")" && pwd)"
@@ -133,5 +137,52 @@ for row in "points:only triangles" "long:512 frames" "endless:512 frames" "trian
   grep -q "$reason" "$work/error" || fail "$file: not \"$reason\": $(head -c 300 "$work/error")"
 done
 [ ! -e "$work/refused.md2" ] && [ ! -e "$work/refused.pcx" ] || fail "a refused import left a file"
+
+# Files as modders' tools write them: each imported, then its animations (as
+# info lists them: name and frames) and what import warned of.
+python3 - "$here/../fuzz/import_seed.gltf" "$work" <<'PYTHON'
+import base64, json, struct, sys
+seed, work = json.load(open(sys.argv[1])), sys.argv[2]
+data = bytearray(base64.b64decode(seed["buffers"][0]["uri"].split(",")[1]))
+def write(name, change=None, patch=None):
+    document, changed = json.loads(json.dumps(seed)), bytearray(data)
+    if change: change(document)
+    if patch: patch(changed)
+    document["buffers"][0]["uri"] = "data:application/octet-stream;base64," + base64.b64encode(bytes(changed)).decode()
+    json.dump(document, open(f"{work}/{name}.gltf", "w"))
+def renamed(*names):
+    return lambda d: d.update(animations=[dict(d["animations"][0], name=n) for n in names])
+write("names", renamed("w\u00e4lk", "Armature|Armature|mixamo.com|Layer0", "w\u00e4lk", ""))
+write("keyed", patch=lambda b: struct.pack_into("<3f", b, 348, 0.1, 0.6, 1.1))  # Blender: frame 1 at 0.1 s
+def closed(b):  # every channel's last key its first again
+    b[360 + 32:360 + 48] = b[360:376]
+    b[408 + 84:408 + 96] = b[408 + 12:408 + 24]
+    b[516 + 8:516 + 12] = b[516:520]
+write("loop", patch=closed)
+write("weights", patch=lambda b: struct.pack_into("<16f", b, 156, *[w / 2 for w in struct.unpack_from("<16f", b, 156)]))
+def with_points(d):
+    d["meshes"][0]["primitives"].append({"attributes": {"POSITION": 0}, "mode": 0})
+write("mixed", with_points)
+write("two", renamed("a", "b"))
+PYTHON
+animations() { "$cli" info "$1" --json | python3 -c "import json, sys
+print(' '.join(a['name'] + ':' + str(a['length']) for a in json.load(sys.stdin)['animations']))"; }
+for row in "names||walk:11 anim2_:11 walk_b:11 anim4_:11|" "keyed||swing:11|" "loop||swing:10|a closed loop" \
+           "loop|--keep-loop-end|swing:11|" "weights||swing:11|do not sum to 1" "mixed||swing:11|mesh \"quad\"" \
+           "two|--animation b --animation a|b:11 a:11|" "two|--merge both|both:11|"; do
+  IFS='|' read -r file options expected said <<<"$row"
+  # shellcheck disable=SC2086
+  "$cli" import "$work/$file.gltf" $options -o "$work/$file.md2" >"$work/said" 2>&1 || fail "$file $options: $(cat "$work/said")"
+  [ "$(animations "$work/$file.md2")" = "$expected" ] || fail "$file $options: $(animations "$work/$file.md2"), not $expected"
+  [ -z "$said" ] || grep -q "$said" "$work/said" || fail "$file $options: not \"$said\": $(cat "$work/said")"
+done
+"$cli" import "$here/../fuzz/import_seed.gltf" --quiet -o "$work/seed.md2" && [ -s "$work/seed.md2" ] || fail "the seed"
+python3 - "$work/seed.md2" "$work/weights.md2" <<'PYTHON' || fail "normalised weights move the vertices otherwise"
+import sys
+a, b = open(sys.argv[1], "rb").read(), open(sys.argv[2], "rb").read()
+sys.exit(0 if a == b else 1)
+PYTHON
+"$cli" import "$work/lantern-glb/lantern.glb" --skin-path players/lantern/grunt.pcx --quiet -o "$work/named.md2" &&
+  [ -s "$work/grunt.pcx" ] && [ ! -e "$work/named.pcx" ] || fail "--skin-path does not name the skin written"
 
 [ "$failures" = 0 ] && echo "import tests passed" || exit 1
