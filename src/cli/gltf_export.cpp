@@ -78,7 +78,7 @@ std::vector<float> Minus(const std::vector<float>& a, const std::vector<float>& 
 // Texture coordinates always go with it, so a skin can be put on later.
 void AddMesh(Document& doc, const Md2Model& model, const GltfGeometry& geometry,
              const std::vector<std::string>& names) {
-    const std::vector<float> basePositions = FramePositions(model, 0, geometry);
+    const std::vector<float> basePositions = GltfFramePositions(model, 0, geometry);
     const std::vector<float> baseNormals = SmoothNormals(basePositions, geometry);
     json attributes = {{"POSITION", doc.Floats(basePositions, 3, "VEC3", kArrayBuffer, true)},
                        {"NORMAL", doc.Floats(baseNormals, 3, "VEC3", kArrayBuffer, false)}};
@@ -94,7 +94,7 @@ void AddMesh(Document& doc, const Md2Model& model, const GltfGeometry& geometry,
                       {"material", 0}};
     json targets = json::array(), targetNames = json::array();
     for (int32_t frame = 1; frame < model.numFrames; frame++) {
-        const std::vector<float> positions = FramePositions(model, frame, geometry);
+        const std::vector<float> positions = GltfFramePositions(model, frame, geometry);
         const std::vector<float> normals = SmoothNormals(positions, geometry);
         targets.push_back({{"POSITION", doc.Floats(Minus(positions, basePositions), 3, "VEC3", kArrayBuffer, true)},
                            {"NORMAL", doc.Floats(Minus(normals, baseNormals), 3, "VEC3", kArrayBuffer, false)}});

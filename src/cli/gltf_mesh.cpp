@@ -68,6 +68,16 @@ std::vector<float> FramePositions(const Md2Model& model, int32_t frame, const Gl
     return positions;
 }
 
+std::vector<float> GltfFramePositions(const Md2Model& model, int32_t frame, const GltfGeometry& geometry) {
+    std::vector<float> positions = FramePositions(model, frame, geometry);
+    for (size_t v = 0; v + 2 < positions.size(); v += 3) {
+        // The viewer draws MD2 (x, y, z) at (x, z, -y): glTF's (y, z, x) is the viewer's (-z, y, x).
+        const float x = positions[v], y = positions[v + 1], z = positions[v + 2];
+        positions[v] = -z, positions[v + 1] = y, positions[v + 2] = x;
+    }
+    return positions;
+}
+
 std::vector<float> SmoothNormals(const std::vector<float>& positions, const GltfGeometry& geometry) {
     std::map<int32_t, std::array<double, 3>> sums;
     for (size_t t = 0; t + 2 < geometry.indices.size(); t += 3) {

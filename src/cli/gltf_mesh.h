@@ -25,6 +25,11 @@ GltfGeometry BuildGeometry(const Md2Model& model);
 // x, y, z of every geometry vertex in frame `frame`, as DrawFrame places it.
 std::vector<float> FramePositions(const Md2Model& model, int32_t frame, const GltfGeometry& geometry);
 
+// The same in glTF's axes, Quake's front as glTF's: glTF's front is +Z with
+// +Y up, a Quake 2 model's +X with +Z up, so MD2 (x, y, z) is glTF (y, z, x),
+// the viewer's (x, z, -y) is glTF (y, z, x) too, turned about the up axis.
+std::vector<float> GltfFramePositions(const Md2Model& model, int32_t frame, const GltfGeometry& geometry);
+
 // Unit normals, three floats a vertex: the area-weighted sum of the faces
 // around each frame vertex, so that vertices split by texture coordinates
 // share one. A vertex of no face (or only degenerate ones) gets (0, 1, 0).

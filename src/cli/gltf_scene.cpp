@@ -451,8 +451,8 @@ std::vector<float> Positions(const Scene& scene, const std::vector<Pose>& poses,
                         for (int c = 0; c < 3; c++) placed[c] += weight * moved[c];
                     }
                 }
-                // glTF (x, y, z) is MD2 (x, -z, y).
-                out.insert(out.end(), {float(placed[0] * scale), float(-placed[2] * scale), float(placed[1] * scale)});
+                // Quake's front is glTF's: glTF (x, y, z) is MD2 (z, x, y).
+                out.insert(out.end(), {float(placed[2] * scale), float(placed[0] * scale), float(placed[1] * scale)});
             }
         }
     }

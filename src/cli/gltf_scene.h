@@ -7,7 +7,8 @@
 // to its last, the last included unless it repeats the first (a closed
 // loop); a file velmorin-cli export made gives back its own frames (frame 0
 // and one morph target a frame, named by extras.targetNames).
-// Positions are in MD2's axes: glTF (x, y, z) is MD2 (x, -z, y).
+// Positions are in MD2's axes, Quake's front (+X) as glTF's (+Z): glTF
+// (x, y, z) is MD2 (z, x, y).
 
 #include <cstddef>
 #include <cstdint>

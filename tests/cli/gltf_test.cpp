@@ -64,9 +64,11 @@ TEST(CliExport, AssimpReadsTheFramesAnimationsAndWindingBack) {
             EXPECT_NEAR(animation->mDuration / ticks, (animations[a].length - 1) / 10.0, 1e-3) << animations[a].name;
         }
 
-        // Base plus target k is frame k, axis-mapped as the viewer draws it (assimp gives the sums).
+        // Base plus target k is frame k, MD2 (x, y, z) as glTF (y, z, x) (assimp gives the sums).
         for (int32_t frame = 0; frame < model.numFrames; frame++) {
-            const std::vector<float> expected = FramePositions(model, frame, geometry);
+            const std::vector<float> md2 = FramePositions(model, frame, geometry);  // the viewer's (x, z, -y)
+            std::vector<float> expected;
+            for (size_t v = 0; v + 2 < md2.size(); v += 3) expected.insert(expected.end(), {-md2[v + 2], md2[v + 1], md2[v]});
             const aiVector3D* got = frame == 0 ? mesh->mVertices : mesh->mAnimMeshes[frame - 1]->mVertices;
             int wrong = 0;
             for (unsigned v = 0; v < mesh->mNumVertices; v++)

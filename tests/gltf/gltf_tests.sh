@@ -3,7 +3,8 @@
 #   gltf_tests.sh VELMORIN_CLI SAMPLE_DIR   (run on an X server: tests/x11/with_xvfb.sh, for f3d)
 # - the Khronos glTF-Validator finds no error and no warning in the sample and
 #   every corpus model, as .glb and .gltf, with a skin and without;
-# - f3d draws frame 0 with the viewer's camera, and its silhouette covers the
+# - f3d draws frame 0 with the viewer's camera (from the model's front, glTF's
+#   +Z, as the viewer looks from Quake's +X), and its silhouette covers the
 #   same pixels as velmorin-cli render's (intersection over union >= 0.95);
 # - a frame name that is not UTF-8 still gives JSON a strict reader takes;
 # - a refused model or skin gives check's reason and exit 1; an output that
@@ -54,7 +55,7 @@ node "$here/validate.js" "$modules" "${files[@]}" || fail "the glTF-Validator's 
 # Silhouettes on a grey ground: f3d's unlit model, the viewer's textured mode without a skin.
 for model in "${models[@]}"; do
   name="$(basename "$model" .md2)"
-  f3d --output="$work/$name-f3d.png" --resolution=384,395 --camera-position=100,0,0 --camera-focal-point=0,0,0 \
+  f3d --output="$work/$name-f3d.png" --resolution=384,395 --camera-position=0,0,100 --camera-focal-point=0,0,0 \
     --camera-view-up=0,1,0 --camera-view-angle=50 --bg-color=0.5,0.5,0.5 "$work/$name-plain.glb" >/dev/null 2>&1 ||
     fail "f3d on $name"
   "$cli" render "$model" --mode nearest --background 808080 -o "$work/$name-viewer.bmp" || fail "render of $name"

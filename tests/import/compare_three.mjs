@@ -33,7 +33,7 @@ function pointsAt(clip, time) {
     const count = mesh.geometry.attributes.position.count;
     for (let i = 0; i < count; i++) {
       mesh.getVertexPosition(i, v).applyMatrix4(mesh.matrixWorld);
-      points.push([v.x, -v.z, v.y]);
+      points.push([v.z, v.x, v.y]);  // glTF (x, y, z) is MD2 (z, x, y)
     }
   }
   return points;
