@@ -117,9 +117,12 @@ std::string BuildContents(const ImportedMesh& mesh, Md2Contents* c) {
         return OverLimit("frames", mesh.frames.size(), kMd2MaxFrames, "use fewer or shorter animations");
     c->numVertices = vertices;
     std::vector<uint32_t> kept;  // triangles that keep three distinct vertices
+    std::vector<size_t> keptFrom;  // and where each was among the mesh's
     for (size_t t = 0; t + 2 < mesh.triangles.size(); t += 3) {
         const int32_t a = welded[mesh.triangles[t]], b = welded[mesh.triangles[t + 1]], d = welded[mesh.triangles[t + 2]];
-        if (a != b && b != d && a != d) kept.insert(kept.end(), {mesh.triangles[t], mesh.triangles[t + 1], mesh.triangles[t + 2]});
+        if (a == b || b == d || a == d) continue;
+        kept.insert(kept.end(), {mesh.triangles[t], mesh.triangles[t + 1], mesh.triangles[t + 2]});
+        keptFrom.push_back(t / 3);
     }
     if (kept.empty()) return "the model has no triangle with three distinct vertices";
     if (kept.size() / 3 > size_t(kMd2MaxTriangles))
@@ -134,7 +137,10 @@ std::string BuildContents(const ImportedMesh& mesh, Md2Contents* c) {
         // MD2 winds its triangles the other way round from glTF.
         for (size_t k : {size_t(0), size_t(2), size_t(1)}) {
             const uint32_t v = kept[t + k];
-            const float s = mesh.texCoords[2 * v], tt = mesh.texCoords[2 * v + 1];
+            // A baked skin gives each corner its own coordinates; else each vertex has its.
+            const float* uv = mesh.cornerTexCoords.empty() ? &mesh.texCoords[2 * v]
+                                                           : &mesh.cornerTexCoords[6 * keptFrom[t / 3] + 2 * k];
+            const float s = uv[0], tt = uv[1];
             const auto corner = cornerOf.emplace(std::make_tuple(welded[v], s, tt), uint32_t(corners.size()));
             if (corner.second) corners.push_back({welded[v], s, tt});
             glTriangles.push_back(corner.first->second);

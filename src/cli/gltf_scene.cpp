@@ -13,6 +13,7 @@
 #include "formats/md2.h"
 #include "animation_names.h"
 #include "gltf_files.h"
+#include "skin_atlas.h"
 #include "input_files.h"
 
 namespace {
@@ -130,7 +131,7 @@ bool ReadAccessor(const Model& model, int index, int width, size_t most, ImportB
 
 // One primitive's vertex data, read once.
 struct Primitive {
-    std::vector<double> positions, texCoords, joints, weights;
+    std::vector<double> positions, texCoords, joints, weights, colours;  // colours: R, G, B a vertex, or none
     std::vector<std::vector<double>> targets;  // POSITION differences
     std::vector<uint32_t> triangles;           // indices into this primitive's vertices
     int material = -1;
@@ -153,9 +154,25 @@ bool ReadPrimitive(const Model& model, const tinygltf::Primitive& p, ImportBudge
     if (attribute("POSITION") < 0) return *problem = "a primitive without positions", false;
     if (!ReadAccessor(model, attribute("POSITION"), 3, kMostVertices, budget, &out->positions, problem)) return false;
     const size_t count = out->positions.size() / 3;
-    if (attribute("TEXCOORD_0") >= 0 &&
-        !ReadAccessor(model, attribute("TEXCOORD_0"), 2, kMostVertices, budget, &out->texCoords, problem))
+    // The coordinates the base colour's texture takes (its texCoord, or its transform's).
+    int set = 0;
+    if (p.material >= 0 && size_t(p.material) < model.materials.size()) {
+        const tinygltf::TextureInfo& info = model.materials[size_t(p.material)].pbrMetallicRoughness.baseColorTexture;
+        set = info.texCoord;
+        const auto transform = info.extensions.find("KHR_texture_transform");
+        if (transform != info.extensions.end() && transform->second.Has("texCoord"))
+            set = transform->second.Get("texCoord").GetNumberAsInt();
+    }
+    const int coordinates = attribute(("TEXCOORD_" + std::to_string(std::max(set, 0))).c_str());
+    if (coordinates >= 0 && !ReadAccessor(model, coordinates, 2, kMostVertices, budget, &out->texCoords, problem))
         return false;
+    const int colours = attribute("COLOR_0");
+    if (colours >= 0 && size_t(colours) < model.accessors.size()) {
+        const bool rgba = model.accessors[size_t(colours)].type == TINYGLTF_TYPE_VEC4;
+        std::vector<double> read;
+        if (!ReadAccessor(model, colours, rgba ? 4 : 3, kMostVertices, budget, &read, problem)) return false;
+        for (size_t i = 0; i < read.size(); i += rgba ? 4 : 3) out->colours.insert(out->colours.end(), &read[i], &read[i] + 3);
+    }
     if (out->texCoords.empty()) out->texCoords.assign(2 * count, 0);
     // Up to eight joints a vertex: JOINTS_0 / WEIGHTS_0, and _1 where present.
     for (const char* set : {"0", "1"}) {
@@ -187,6 +204,7 @@ bool ReadPrimitive(const Model& model, const tinygltf::Primitive& p, ImportBudge
         out->targets.push_back(difference);
     }
     if (out->texCoords.size() != 2 * count) return *problem = "texture coordinates not one a vertex", false;
+    if (!out->colours.empty() && out->colours.size() != 3 * count) return *problem = "colours not one a vertex", false;
     std::vector<uint32_t> order;
     if (p.indices >= 0) {
         std::vector<double> indices;
@@ -598,32 +616,42 @@ std::string ReadFrames(const Model& model, const Scene& scene, const SceneReques
     return "";
 }
 
-// The first base-colour texture of the scene's primitives, as RGB; the
-// only image decoded.
-std::string ReadTexture(const Model& model, const Scene& scene, GltfLoad* load, ImportedMesh* mesh) {
-    for (const Instance& instance : scene.instances)
-        for (const Primitive& p : instance.primitives) {
-            if (p.material < 0 || size_t(p.material) >= model.materials.size()) continue;
-            const int texture = model.materials[size_t(p.material)].pbrMetallicRoughness.baseColorTexture.index;
-            if (texture < 0 || size_t(texture) >= model.textures.size()) continue;
-            const int source = model.textures[size_t(texture)].source;
-            if (source < 0 || size_t(source) >= model.images.size()) continue;
-            if (model.images[size_t(source)].image.empty()) continue;  // not read: a warning said why
-            tinygltf::Image image;
-            const std::string problem = DecodeImage(model.images[size_t(source)], source, &image, load);
-            if (!problem.empty()) return problem;
-            const size_t bytes = image.bits == 16 ? 2 : 1, components = size_t(std::max(image.component, 0));
-            const size_t pixels = size_t(std::max(image.width, 0)) * size_t(std::max(image.height, 0));
-            if (!pixels || components < 1 || components > 4 || image.image.size() < pixels * components * bytes) continue;
-            mesh->textureWidth = image.width;
-            mesh->textureHeight = image.height;
-            mesh->texture.resize(3 * pixels);
-            for (size_t i = 0; i < pixels; i++)
-                for (size_t c = 0; c < 3; c++) {
-                    const size_t from = (i * components + std::min(c, components < 3 ? size_t(0) : c)) * bytes;
-                    mesh->texture[3 * i + c] = image.image[from + bytes - 1];  // of a 16-bit sample, the high byte
-                }
-            return "";
+// A material's base colour: factor, transform, and its texture decoded to
+// R, G, B (the only images decoded); glTF's default material for -1.
+std::string ReadMaterial(const Model& model, int index, GltfLoad* load, ImportedMaterial* out) {
+    if (index < 0) return "";
+    const tinygltf::PbrMetallicRoughness& pbr = model.materials[size_t(index)].pbrMetallicRoughness;
+    for (size_t c = 0; c < 4 && c < pbr.baseColorFactor.size(); c++) out->factor[c] = float(pbr.baseColorFactor[c]);
+    const auto transform = pbr.baseColorTexture.extensions.find("KHR_texture_transform");
+    if (transform != pbr.baseColorTexture.extensions.end()) {
+        const tinygltf::Value& t = transform->second;
+        out->transformed = true;
+        for (int k = 0; k < 2; k++) {
+            if (t.Has("offset") && t.Get("offset").ArrayLen() == 2) out->offset[k] = t.Get("offset").Get(k).GetNumberAsDouble();
+            if (t.Has("scale") && t.Get("scale").ArrayLen() == 2) out->scale[k] = t.Get("scale").Get(k).GetNumberAsDouble();
+        }
+        if (t.Has("rotation")) out->rotation = t.Get("rotation").GetNumberAsDouble();
+        for (double v : {out->offset[0], out->offset[1], out->scale[0], out->scale[1], out->rotation})
+            if (!std::isfinite(v)) return "a texture transform of a number that is not finite";
+    }
+    const int texture = pbr.baseColorTexture.index;
+    if (texture < 0 || size_t(texture) >= model.textures.size()) return "";
+    const int source = model.textures[size_t(texture)].source;
+    if (source < 0 || size_t(source) >= model.images.size()) return "";
+    if (model.images[size_t(source)].image.empty()) return "";  // not read: a warning said why
+    tinygltf::Image image;
+    const std::string problem = DecodeImage(model.images[size_t(source)], source, &image, load);
+    if (!problem.empty()) return problem;
+    const size_t bytes = image.bits == 16 ? 2 : 1, components = size_t(std::max(image.component, 0));
+    const size_t pixels = size_t(std::max(image.width, 0)) * size_t(std::max(image.height, 0));
+    if (!pixels || components < 1 || components > 4 || image.image.size() < pixels * components * bytes) return "";
+    out->width = image.width;
+    out->height = image.height;
+    out->texture.resize(3 * pixels);
+    for (size_t i = 0; i < pixels; i++)
+        for (size_t c = 0; c < 3; c++) {
+            const size_t from = (i * components + std::min(c, components < 3 ? size_t(0) : c)) * bytes;
+            out->texture[3 * i + c] = image.image[from + bytes - 1];  // of a 16-bit sample, the high byte
         }
     return "";
 }
@@ -634,26 +662,16 @@ void NameWhatIsNotCarried(const Model& model, ImportedMesh* mesh) {
     const auto note = [&notCarried](const std::string& what) {
         if (std::find(notCarried.begin(), notCarried.end(), what) == notCarried.end()) notCarried.push_back(what);
     };
-    std::vector<int> baseColours;
     for (const tinygltf::Material& m : model.materials) {
         if (m.alphaMode != "" && m.alphaMode != "OPAQUE") note("alpha");
         if (m.normalTexture.index >= 0) note("normal maps");
         if (m.occlusionTexture.index >= 0 || m.emissiveTexture.index >= 0 ||
             m.pbrMetallicRoughness.metallicRoughnessTexture.index >= 0)
             note("textures other than the base colour");
-        for (double factor : m.pbrMetallicRoughness.baseColorFactor)
-            if (factor != 1) note("base-colour factors");
-        const int texture = m.pbrMetallicRoughness.baseColorTexture.index;
-        if (texture >= 0 && std::find(baseColours.begin(), baseColours.end(), texture) == baseColours.end())
-            baseColours.push_back(texture);
-        if (m.pbrMetallicRoughness.baseColorTexture.extensions.count("KHR_texture_transform")) note("texture transforms");
     }
-    if (baseColours.size() > 1) note("more than one texture (the first is the skin)");
     for (const tinygltf::Mesh& m : model.meshes)
-        for (const tinygltf::Primitive& p : m.primitives) {
+        for (const tinygltf::Primitive& p : m.primitives)
             if (p.attributes.count("TEXCOORD_1")) note("second UV sets");
-            if (p.attributes.count("COLOR_0")) note("vertex colours");
-        }
     if (!model.cameras.empty()) note("cameras");
     if (model.extensions.count("KHR_lights_punctual")) note("lights");
 }
@@ -664,11 +682,19 @@ std::string SceneToMesh(const Model& model, const SceneRequest& request, GltfLoa
     scene.budget = &load->budget;
     std::string problem;
     if (!ReadScene(model, &scene, &problem)) return problem;
+    std::vector<int> used;  // the glTF materials met, in order; -1 for glTF's default
     for (const Instance& instance : scene.instances) {
         size_t first = instance.firstVertex;
         for (const Primitive& p : instance.primitives) {
+            const int material = p.material >= 0 && size_t(p.material) < model.materials.size() ? p.material : -1;
+            const auto at = std::find(used.begin(), used.end(), material);
+            if (at == used.end()) used.push_back(material);
             for (uint32_t v : p.triangles) mesh->triangles.push_back(uint32_t(first + v));
+            mesh->triangleMaterials.insert(mesh->triangleMaterials.end(), p.triangles.size() / 3,
+                                           int(std::find(used.begin(), used.end(), material) - used.begin()));
             mesh->texCoords.insert(mesh->texCoords.end(), p.texCoords.begin(), p.texCoords.end());
+            if (p.colours.empty()) mesh->colours.insert(mesh->colours.end(), p.positions.size(), 1.0f);
+            else mesh->colours.insert(mesh->colours.end(), p.colours.begin(), p.colours.end());
             first += p.positions.size() / 3;
         }
     }
@@ -687,7 +713,12 @@ std::string SceneToMesh(const Model& model, const SceneRequest& request, GltfLoa
     if (mesh->triangles.empty()) return "no triangles: points and lines are left out, and only triangles make an MD2";
     NameWhatIsNotCarried(model, mesh);
     problem = ReadFrames(model, scene, request, mesh);
-    return problem.empty() ? ReadTexture(model, scene, load, mesh) : problem;
+    for (int material : used) {
+        if (!problem.empty()) break;
+        mesh->materials.emplace_back();
+        problem = ReadMaterial(model, material, load, &mesh->materials.back());
+    }
+    return problem.empty() ? BakeSkin(mesh) : problem;
 }
 
 // The file's bytes as frames, the files it names read from `folder`.

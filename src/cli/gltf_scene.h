@@ -32,6 +32,16 @@ struct ImportedAnimation {
     bool loopEndDropped;
 };
 
+// A material's base colour: its factor, times its texture where it has one
+// (with KHR_texture_transform's offset, rotation and scale).
+struct ImportedMaterial {
+    float factor[4] = {1, 1, 1, 1};
+    int width = 0, height = 0;
+    std::vector<unsigned char> texture;  // R, G, B, top row first; empty: the factor alone
+    double offset[2] = {0, 0}, scale[2] = {1, 1}, rotation = 0;
+    bool transformed = false;
+};
+
 struct ImportedFrame {
     std::string name;
     std::vector<float> positions;  // x, y, z of every vertex
@@ -39,11 +49,17 @@ struct ImportedFrame {
 
 struct ImportedMesh {
     std::vector<float> texCoords;    // s, t of every vertex (0 where a primitive has none)
+    std::vector<float> colours;      // R, G, B of every vertex, 0 to 1 (1 where a primitive has none)
     std::vector<uint32_t> triangles;  // three vertices each, counter-clockwise as glTF has them
+    std::vector<int> triangleMaterials;  // each triangle's, an index into materials
+    std::vector<ImportedMaterial> materials;
     std::vector<ImportedFrame> frames;
-    // The first base-colour texture found, decoded: R, G, B, top row first.
+    // The skin: one texture as it is, or every material baked into an atlas
+    // (then cornerTexCoords, s, t of each triangle's three corners, replace
+    // texCoords). R, G, B, top row first; empty: no skin.
     int textureWidth = 0, textureHeight = 0;
     std::vector<unsigned char> texture;
+    std::vector<float> cornerTexCoords;
     std::vector<std::string> warnings;   // what was read with a doubt, or left out
     std::vector<std::string> filesRead;  // the files the glTF named, as read
     std::vector<ImportedAnimation> animations;
