@@ -94,6 +94,39 @@ cmp -s "$work/skinned.bmp" "$work/skinned-back.bmp" || fail "the imported skinne
 node "$here/compare_three.mjs" "$modules" "$here/blender_arm.glb" "$work/arm.md2" || fail "Blender's model against three.js"
 [ "$("$cli" check "$work/arm.md2")" = "$work/arm.md2: no problems" ] || fail "check of Blender's model"
 
+# A figure made in Blender facing its front, textured, painted and vertex
+# coloured, with two actions keyed from frame 1, one a closed loop: it faces
+# the viewer's first view (MD2 +X), its frames are three.js's evaluation, and
+# every material's colour is in the skin where its faces sample it.
+mkdir -p "$work/figure"
+"$cli" import "$here/blender_character.glb" -o "$work/figure/figure.md2" --quiet || fail "import of Blender's figure"
+node "$here/compare_three.mjs" "$modules" "$here/blender_character.glb" "$work/figure/figure.md2" ||
+  fail "Blender's figure against three.js"
+[ "$("$cli" check "$work/figure/figure.md2" "$work/figure/figure.pcx")" = "$work/figure/figure.md2: no problems" ] ||
+  fail "check of Blender's figure"
+convert "$work/figure/figure.pcx" "rgb:$work/figure/skin.rgb"
+python3 - "$work/figure/figure.md2" "$work/figure/skin.rgb" <<'PYTHON' || fail "Blender's figure: facing or skin"
+import struct, sys
+data, skin = open(sys.argv[1], "rb").read(), open(sys.argv[2], "rb").read()
+h = struct.unpack_from("<17i", data)
+width, height = h[2], h[3]
+scale, translate = struct.unpack_from("<3f", data, h[14]), struct.unpack_from("<3f", data, h[14] + 12)
+xs = [data[h[14] + 40 + 4 * v] * scale[0] + translate[0] for v in range(h[6])]
+if not max(xs) > -min(xs) + 0.1:
+    sys.exit(f"the figure does not face +X: x from {min(xs):.2f} to {max(xs):.2f}")
+colours = {}
+for t in range(h[8]):
+    st = [struct.unpack_from("<2h", data, h[12] + 4 * i) for i in struct.unpack_from("<6h", data, h[13] + 12 * t)[3:]]
+    x, y = int(sum(p[0] for p in st) / 3), int(sum(p[1] for p in st) / 3)
+    pixel = tuple(skin[3 * (y * width + x):3 * (y * width + x) + 3])
+    colours[pixel] = colours.get(pixel, 0) + 1
+blue = colours.get((0, 0, 255), 0)
+belt = colours.get((0, 255, 0), 0) + colours.get((0, 255, 255), 0)
+body = colours.get((255, 0, 0), 0) + colours.get((255, 255, 0), 0)
+if (blue, belt, body) != (24, 12, 14):
+    sys.exit(f"faces by colour: {colours}: not 24 blue (head, nose), 12 belt, 14 checker and badge")
+PYTHON
+
 # Refusals: each exit 1 with its reason, nothing written.
 python3 - "$here/../fuzz/import_seed.gltf" "$work" <<'PYTHON'
 import base64, json, struct, sys
@@ -150,6 +183,13 @@ def write(name, change=None, patch=None):
     if patch: patch(changed)
     document["buffers"][0]["uri"] = "data:application/octet-stream;base64," + base64.b64encode(bytes(changed)).decode()
     json.dump(document, open(f"{work}/{name}.gltf", "w"))
+    # The same as a .glb, for three.js in node (which fetches a data URI through the DOM).
+    del document["buffers"][0]["uri"]
+    text = json.dumps(document).encode()
+    text += b" " * (-len(text) % 4)
+    changed += b"\0" * (-len(changed) % 4)
+    open(f"{work}/{name}.glb", "wb").write(struct.pack("<4sII", b"glTF", 2, 28 + len(text) + len(changed)) +
+        struct.pack("<I4s", len(text), b"JSON") + text + struct.pack("<I4s", len(changed), b"BIN\0") + changed)
 def renamed(*names):
     return lambda d: d.update(animations=[dict(d["animations"][0], name=n) for n in names])
 write("names", renamed("w\u00e4lk", "Armature|Armature|mixamo.com|Layer0", "w\u00e4lk", ""))
@@ -176,6 +216,8 @@ for row in "names||walk:11 anim2_:11 walk_b:11 anim4_:11|" "keyed||swing:11|" "l
   [ "$(animations "$work/$file.md2")" = "$expected" ] || fail "$file $options: $(animations "$work/$file.md2"), not $expected"
   [ -z "$said" ] || grep -q "$said" "$work/said" || fail "$file $options: not \"$said\": $(cat "$work/said")"
 done
+"$cli" import "$work/weights.glb" --quiet -o "$work/weights-glb.md2" 2>/dev/null &&
+  node "$here/compare_three.mjs" "$modules" "$work/weights.glb" "$work/weights-glb.md2" || fail "unnormalised weights against three.js"
 "$cli" import "$here/../fuzz/import_seed.gltf" --quiet -o "$work/seed.md2" && [ -s "$work/seed.md2" ] || fail "the seed"
 python3 - "$work/seed.md2" "$work/weights.md2" <<'PYTHON' || fail "normalised weights move the vertices otherwise"
 import sys
