@@ -184,21 +184,8 @@ void CheckSkinNames(const Md2File& f, Report& r) {
 
 }  // namespace
 
-std::string RefusalMessage(int64_t offset, const char* text) {
-    return "refused: " + At(offset) + ": " + text;
-}
-
 bool ReadBytes(const std::string& path, uint64_t most, std::vector<unsigned char>* bytes) {
     return ReadInputFile(path, most, bytes).empty();
-}
-
-std::string NonFiniteFrameText(const unsigned char* frame) {
-    float head[6];  // scale, then translate
-    std::memcpy(head, frame, sizeof head);
-    for (int i = 0; i < 6; i++)
-        if (!std::isfinite(head[i]))
-            return std::string("its ") + (i < 3 ? "scale" : "translate") + " is not a finite number";
-    return "";
 }
 
 std::vector<Finding> CheckModel(const std::string& path) {

@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "animations.h"
-#include "check.h"
 #include "formats/little_endian.h"
 #include "formats/md2.h"
 #include "formats/pcx.h"
@@ -20,6 +19,7 @@
 #include "json_text.h"
 #include "output_files.h"
 #include "png_file.h"
+#include "refusals.h"
 #include "render/skin_pixels.h"
 
 using json = nlohmann::ordered_json;
