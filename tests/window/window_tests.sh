@@ -20,11 +20,16 @@ failures=0
 
 fail() { echo "FAILED: $*"; failures=$((failures + 1)); }
 
+within() {  # within TENTHS COMMAND...: until it succeeds, at most TENTHS tenths of a second
+  local tenths="$1"; shift
+  for _ in $(seq "$tenths"); do "$@" >/dev/null 2>&1 && return 0; sleep 0.1; done
+  return 1
+}
 wait_for() {  # wait_for DESCRIPTION COMMAND...: until it succeeds, at most about 60 s
   local what="$1"; shift
-  for _ in $(seq 600); do "$@" >/dev/null 2>&1 && return 0; sleep 0.1; done
-  echo "timed out waiting for $what; the layer log's last lines, then the viewer's standard error:"
-  tail -n 15 "$VELMORIN_LAYER_LOG" 2>/dev/null | sed 's/^/  log: /'
+  within 600 "$@" && return 0
+  echo "timed out waiting for $what; the layer log's last lines (playback's aside), then the viewer's standard error:"
+  grep -v '^status ' "$VELMORIN_LAYER_LOG" 2>/dev/null | tail -n 15 | sed 's/^/  log: /'
   tail -n 15 "$work/viewer.err" 2>/dev/null | sed 's/^/  err: /'
   return 1
 }
@@ -51,7 +56,13 @@ choose_path() {
   served="$(grep -c 'Waiting for selection request' "$work/clipboard.log")"
   xdotool windowfocus --sync "$chooser" key ctrl+l ctrl+a ctrl+v
   wait_for "the chooser's paste" bash -c "[ \$(grep -c 'Waiting for selection request' '$work/clipboard.log') -gt $served ]"
-  xdotool key Return
+  # Return again while the chooser stays: on a loaded machine GTK's completion
+  # list can pop up over the name late and take the first Return.
+  for _ in 1 2 3; do
+    xdotool key Return
+    within 100 bash -c "! xdotool search --onlyvisible --name '^$1\$'" && break
+    xdotool windowfocus --sync "$chooser" 2>/dev/null || true
+  done
   kill "$clipboard" 2>/dev/null || true
   window_gone "$1"
 }
