@@ -24,7 +24,7 @@ packages=(
   f3d                                       # a glTF reader of others that the export tests render with
   assimp-utils                              # assimp's command, reading the MD2 files import writes
   strace time                               # hostile files: what the CLI opens, and its peak memory
-  tumbler bubblewrap bash-completion        # thumbnails as Thunar (and GNOME's sandbox) make them; completion
+  tumbler dbus bubblewrap bash-completion   # thumbnails as Thunar (and GNOME's sandbox) make them; completion
   libbenchmark-dev libsdl2-image-dev libstb-dev  # the benchmark and what it compares with
 )
 
