@@ -5,7 +5,8 @@ check_manual_pages.py VELMORIN_CLI DOC_DIR RESOURCE_SCRIPT
 
 velmorin-cli(1) names the same commands and options as `velmorin-cli --help`;
 velmorin(1) names the same keys as the accelerator table of the resource
-script (less the "," entry, which never fires).
+script (less the "," entry, which never fires). groff reads both pages
+without a warning (lintian's check, found here before a package is made).
 """
 import re
 import subprocess
@@ -64,9 +65,17 @@ def viewer_problems(doc_dir, script):
             [f"velmorin(1) lists {k}, which no accelerator takes" for k in sorted(in_page - in_table)])
 
 
+def groff_problems(doc_dir):
+    problems = []
+    for page in ("velmorin-cli.1.in", "velmorin.1.in"):
+        said = subprocess.run(["groff", "-ww", "-man", "-z", f"{doc_dir}/{page}"], capture_output=True, text=True).stderr
+        problems += [f"{page}: {line}" for line in said.splitlines()]
+    return problems
+
+
 def main():
     cli, doc_dir, script = sys.argv[1:4]
-    problems = cli_problems(cli, doc_dir) + viewer_problems(doc_dir, script)
+    problems = cli_problems(cli, doc_dir) + viewer_problems(doc_dir, script) + groff_problems(doc_dir)
     for problem in problems:
         print(problem)
     if problems:
