@@ -204,20 +204,23 @@ void Draw(const std::vector<Placed>& placed, const RgbImage* skin, int size, Can
     }
 }
 
+// The run of source samples or pixels [first, last) that target pixel `at`
+// stands for, scaling `from` across to `to`: at least one.
+void SourceBlock(int at, int from, int to, int* first, int* last) {
+    *first = int(int64_t(at) * from / to);
+    *last = std::max(*first + 1, int(int64_t(at + 1) * from / to));
+}
+
 // Each pixel's block of samples (kSamples x kSamples, or one on a smaller
 // canvas) becomes the pixel: alpha its coverage, colour the mean of the
 // covered samples.
 std::vector<unsigned char> Downsample(const Canvas& canvas, int size) {
     std::vector<unsigned char> rgba(size_t(size) * size_t(size) * 4, 0);
-    const auto block = [&canvas, size](int at, int* from, int* to) {
-        *from = int(int64_t(at) * canvas.side / size);
-        *to = std::max(*from + 1, int(int64_t(at + 1) * canvas.side / size));
-    };
     for (int y = 0; y < size; y++)
         for (int x = 0; x < size; x++) {
             unsigned sum[3] = {0, 0, 0}, count = 0;
             int x0, x1, y0, y1;
-            block(x, &x0, &x1), block(y, &y0, &y1);
+            SourceBlock(x, canvas.side, size, &x0, &x1), SourceBlock(y, canvas.side, size, &y0, &y1);
             for (int sy = y0; sy < y1; sy++)
                 for (int sx = x0; sx < x1; sx++) {
                     const size_t at = size_t(sy) * size_t(canvas.side) + size_t(sx);
@@ -286,14 +289,10 @@ std::string PcxPicture(const std::vector<unsigned char>& bytes, int size, std::v
     const int width = std::max(1, int(std::lround(image.width * factor)));
     const int height = std::max(1, int(std::lround(image.height * factor)));
     std::vector<unsigned char> rgb(size_t(width) * size_t(height) * 3);
-    const auto block = [](int at, int from, int to, int* first, int* last) {
-        *first = int(int64_t(at) * from / to);
-        *last = std::max(*first + 1, int(int64_t(at + 1) * from / to));
-    };
     for (int y = 0; y < height; y++)
         for (int x = 0; x < width; x++) {
             int x0, x1, y0, y1;
-            block(x, image.width, width, &x0, &x1), block(y, image.height, height, &y0, &y1);
+            SourceBlock(x, image.width, width, &x0, &x1), SourceBlock(y, image.height, height, &y0, &y1);
             unsigned sum[3] = {0, 0, 0};
             for (int sy = y0; sy < y1; sy++)
                 for (int sx = x0; sx < x1; sx++)

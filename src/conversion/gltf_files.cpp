@@ -9,7 +9,6 @@
 #include <set>
 
 #include "formats/little_endian.h"
-#include "formats/pcx.h"
 #include "input_files.h"
 
 namespace {

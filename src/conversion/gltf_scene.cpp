@@ -517,8 +517,9 @@ bool TakeFrames(const Scene& scene, double frames, std::string* problem) {
     return TakeFromBudget(scene.budget, uint64_t(frames) * scene.vertices * 3 * sizeof(float), problem);
 }
 
-// Frames sampled at 10 a second from a clip's first key to its last.
-int FrameCount(const Clip& clip) { return int(std::ceil((clip.end - clip.start) * kFramesPerSecond - 1e-6)) + 1; }
+// Frames sampled at 10 a second from a clip's first key to its last; in
+// double, as an end time can be any finite number.
+double FrameCount(const Clip& clip) { return std::ceil((clip.end - clip.start) * kFramesPerSecond - 1e-6) + 1; }
 
 // True when two frames' positions agree within a quantisation step of the first's bounds.
 bool SamePose(const std::vector<float>& a, const std::vector<float>& b) {
@@ -589,8 +590,8 @@ std::string ReadFrames(const Model& model, const Scene& scene, const SceneReques
     }
     problem = ChooseClips(std::move(all), request, &clips);
     if (!problem.empty()) return problem;
-    double total = 0;  // in double: an end time can be any finite number
-    for (const Clip& clip : clips) total += std::ceil((clip.end - clip.start) * kFramesPerSecond - 1e-6) + 1;
+    double total = 0;
+    for (const Clip& clip : clips) total += FrameCount(clip);
     if (total > kMd2MaxFrames)
         return "its animations sample to " + (total < 1e9 ? std::to_string(int64_t(total)) : std::string("more")) +
                " frames, more than the format's limit of " + std::to_string(kMd2MaxFrames) +
@@ -601,7 +602,7 @@ std::string ReadFrames(const Model& model, const Scene& scene, const SceneReques
         return problem;
     }
     for (const Clip& clip : clips) {
-        const int count = FrameCount(clip);
+        const int count = int(FrameCount(clip));  // within the format's limit: checked above
         const size_t first = mesh->frames.size();
         for (int k = 0; k < count; k++) {
             const double time = std::min(clip.end, clip.start + k / kFramesPerSecond);
@@ -687,11 +688,10 @@ std::string SceneToMesh(const Model& model, const SceneRequest& request, GltfLoa
         size_t first = instance.firstVertex;
         for (const Primitive& p : instance.primitives) {
             const int material = p.material >= 0 && size_t(p.material) < model.materials.size() ? p.material : -1;
-            const auto at = std::find(used.begin(), used.end(), material);
-            if (at == used.end()) used.push_back(material);
+            const size_t slot = size_t(std::find(used.begin(), used.end(), material) - used.begin());
+            if (slot == used.size()) used.push_back(material);
             for (uint32_t v : p.triangles) mesh->triangles.push_back(uint32_t(first + v));
-            mesh->triangleMaterials.insert(mesh->triangleMaterials.end(), p.triangles.size() / 3,
-                                           int(std::find(used.begin(), used.end(), material) - used.begin()));
+            mesh->triangleMaterials.insert(mesh->triangleMaterials.end(), p.triangles.size() / 3, int(slot));
             mesh->texCoords.insert(mesh->texCoords.end(), p.texCoords.begin(), p.texCoords.end());
             if (p.colours.empty()) mesh->colours.insert(mesh->colours.end(), p.positions.size(), 1.0f);
             else mesh->colours.insert(mesh->colours.end(), p.colours.begin(), p.colours.end());
