@@ -43,7 +43,16 @@ TEST_F(ShellTest, MenuKeysRunWindowsMenuLoopAndAcceleratorsKeepPriority) {
          {"&File", "Options", "Options pulled down: Gamma...", "Options pulled down: Textured - Linear",
           "Options pulled down: Textured - Nearest", "Options pulled down: Wire-frame",
           "Options pulled down: Mipmap Textures", "Options pulled down: Wire-frame", "&Help pulled down: About",
-          "&File pulled down: Open Model", "&File", "&Help", "done"}, 0},
+          "System menu pulled down: &Restore", "System menu", "&Help", "done"}, 0},
+        // The system menu: after Help and before File; Alt+Space pulls it
+        // down, and its Maximize maximises, after which Maximize is grayed
+        // (its letter selects it, the menu stays).
+        {{Key(VK_F10), Key(VK_LEFT), Key(VK_RIGHT), Key(VK_ESCAPE), Key(VK_SPACE, headless::kAlt), Key(VK_UP),
+          Key(VK_UP), Key(VK_RETURN), Key(VK_SPACE, headless::kAlt), Key('X'), Key(VK_UP), Key(VK_RETURN)},
+         {"&File", "System menu", "&File", "done", "System menu pulled down: &Restore",
+          "System menu pulled down: &Close", "System menu pulled down: Ma&ximize", "done",
+          "System menu pulled down: &Restore", "System menu pulled down: Ma&ximize",
+          "System menu pulled down: Mi&nimize", "done"}, 0},
         {{altDown, altUp, altDown, altUp}, {"&File", "done"}, 0},
         {{Key('O', headless::kAlt), Key('X', headless::kAlt), Key('N'), altDown, Key('O', headless::kAlt), altUp,
           altDown, Key('X', headless::kAlt), altUp},

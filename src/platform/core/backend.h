@@ -82,6 +82,10 @@ struct PlatformBackend {
     void (*dialogBaseUnits)(const std::string& face, int points, int* x, int* y);
     // The width in pixels of a menu text, its "&" marks not counted.
     int (*menuTextWidth)(const std::string& text);
+    // A system command that the window manager carries out (SC_MAXIMIZE,
+    // SC_MINIMIZE, SC_RESTORE, SC_MOVE, SC_SIZE); the outcome comes back
+    // through WindowStateChanged and MoveWindow.
+    void (*systemCommand)(HWND window, UINT command);
 };
 
 extern const PlatformBackend platformBackend;

@@ -82,6 +82,8 @@ struct HWND__ {
     std::vector<StatusPart> statusParts;
     ToolbarState toolbar;
     Modal* modal = nullptr;  // a template dialog's modal loop
+    std::unique_ptr<HMENU__> systemMenu;  // made when first pulled down
+    RECT restoredRect = {};               // a maximised window's rectangle before
     void* backendData = nullptr;
 };
 
@@ -114,6 +116,13 @@ POINT ClientToScreenPoint(HWND window, POINT point);
 HWND WindowAtScreenPoint(POINT point);
 bool PaintIsDue(HWND window);
 void NotifyChanged(HWND window);
+// The window manager maximised, minimised or restored a top-level window:
+// `state` is WS_MAXIMIZE, WS_MINIMIZE, both (minimised from maximised) or 0.
+void WindowStateChanged(HWND window, DWORD state);
+// Maximises or restores a top-level window as Windows itself does, for a
+// backend without a window manager to ask: the borders off the screen, and
+// back to where it was.
+void ZoomWindow(HWND window, bool zoomed);
 
 // The queue, timers and input (messages.cpp). Backends report input with
 // the Input* functions.
@@ -142,13 +151,20 @@ MenuPopupLayout LayOutMenuPopup(HWND window, int barItem);  // empty for an item
 int MenuPopupItemAt(const MenuPopupLayout& layout, POINT screen);
 // "Open Model\tAlt-O": the label and the key hint after the tab.
 std::pair<std::string, std::string> MenuItemLabelAndHint(const MenuItem& item);
+// The window's system menu: Restore, Move, Size, Minimize, Maximize and
+// Close, each enabled as the window's style and state allow.
+HMENU SystemMenuOf(HWND window);
+// The menu a menu-loop stop pulls down: a bar item's, or the system menu's
+// (kSystemMenu, apart from -1, which is no item); null for a bar item without one.
+const int kSystemMenu = -2;
+HMENU PopupOf(HWND window, int barItem);
 
 // Windows' menu loop (menu_loop.cpp): the bar highlighted, a menu pulled
 // down, keys and clicks taken by the menu until it is left or an item is
 // chosen; other messages go on being dispatched meanwhile.
 struct MenuLoop {
     HWND window = nullptr;
-    int barItem = 0;          // the highlighted top-level item
+    int barItem = 0;          // the highlighted top-level item, or kSystemMenu
     bool pulledDown = false;  // its menu is shown
     int selected = -1;        // the selected item of that menu, or -1
     bool done = false;
@@ -159,7 +175,8 @@ struct MenuLoop {
 void RunMenuLoop(HWND window, int barItem, bool pulledDown, bool selectFirstItem);
 const MenuLoop* RunningMenuLoop();  // null when none runs
 // The state shown, as backends name it: "&File" for the bar item highlighted,
-// "&File pulled down", "&File pulled down: Quit" with an item selected.
+// "&File pulled down", "&File pulled down: Quit" with an item selected;
+// "System menu" for the system menu's stop.
 std::string MenuLoopText(const MenuLoop& loop);
 int MenuItemWithMnemonic(HMENU menu, char letter);  // the item whose "&" marks `letter` (upper case), or -1
 

@@ -71,12 +71,45 @@ std::pair<std::string, std::string> MenuItemLabelAndHint(const MenuItem& item) {
     return {item.text.substr(0, tab), item.text.substr(tab + 1)};
 }
 
+HMENU SystemMenuOf(HWND window) {
+    if (!window->systemMenu) {
+        window->systemMenu = std::make_unique<HMENU__>();
+        const std::pair<const char*, UINT> items[] = {{"&Restore", SC_RESTORE},   {"&Move", SC_MOVE},
+                                                      {"&Size", SC_SIZE},         {"Mi&nimize", SC_MINIMIZE},
+                                                      {"Ma&ximize", SC_MAXIMIZE}, {"", 0},
+                                                      {"&Close\tAlt+F4", SC_CLOSE}};
+        for (const auto& [text, id] : items)
+            window->systemMenu->items.push_back(MenuItem{text, id, UINT(id ? MF_STRING : MF_SEPARATOR), 0, nullptr});
+    }
+    const DWORD style = window->style;
+    const bool zoomed = style & WS_MAXIMIZE, iconic = style & WS_MINIMIZE;
+    for (MenuItem& item : window->systemMenu->items) {
+        bool enabled = true;
+        switch (item.id) {
+        case SC_RESTORE: enabled = zoomed || iconic; break;
+        case SC_MOVE: enabled = !zoomed; break;
+        case SC_SIZE: enabled = !zoomed && !iconic && (style & WS_THICKFRAME); break;
+        case SC_MINIMIZE: enabled = !iconic && (style & WS_MINIMIZEBOX); break;
+        case SC_MAXIMIZE: enabled = !zoomed && (style & WS_MAXIMIZEBOX); break;
+        }
+        item.state = enabled ? 0 : MF_GRAYED;
+    }
+    return window->systemMenu.get();
+}
+
+HMENU PopupOf(HWND window, int barItem) {
+    if (barItem == kSystemMenu) return SystemMenuOf(window);
+    if (!window->menu || barItem < 0 || size_t(barItem) >= window->menu->items.size()) return nullptr;
+    return window->menu->items[size_t(barItem)].popup;
+}
+
 MenuPopupLayout LayOutMenuPopup(HWND window, int barItem) {
     MenuPopupLayout layout;
     const std::vector<RECT> bar = MenuBarItemRects(window);
-    if (barItem < 0 || size_t(barItem) >= bar.size() || !window->menu->items[size_t(barItem)].popup) return layout;
+    HMENU popup = PopupOf(window, barItem);
+    if (!popup || (barItem != kSystemMenu && size_t(barItem) >= bar.size())) return layout;
     LONG labels = 0, hints = 0, y = kPopupBorder;
-    for (const MenuItem& item : window->menu->items[size_t(barItem)].popup->items) {
+    for (const MenuItem& item : popup->items) {
         const LONG height = (item.type & MF_SEPARATOR) ? kSeparatorHeight : kPopupItemHeight;
         layout.items.push_back(RECT{kPopupBorder, y, 0, y + height});
         y += height;
@@ -89,13 +122,15 @@ MenuPopupLayout LayOutMenuPopup(HWND window, int barItem) {
     layout.labelLeft = kPopupBorder + kCheckColumn;
     layout.hintRight = width - kPopupBorder - kRightMargin;
     for (RECT& r : layout.items) r.right = width - kPopupBorder;
-    // Under its bar item, moved left where the screen would cut it.
+    // Under its bar item (the system menu under the caption, at the window's
+    // left edge), moved left where the screen would cut it.
     const POINT origin = MenuBarOrigin(window);
+    const RECT under = barItem == kSystemMenu ? RECT{} : bar[size_t(barItem)];
     int screenWidth = 0, screenHeight = 0;
     platformBackend.screenSize(&screenWidth, &screenHeight);
-    LONG left = std::min(origin.x + bar[size_t(barItem)].left, LONG(screenWidth) - width);
+    LONG left = std::min(origin.x + under.left, LONG(screenWidth) - width);
     left = std::max(left, LONG(0));
-    const LONG top = origin.y + bar[size_t(barItem)].bottom;
+    const LONG top = origin.y + under.bottom;
     layout.frame = RECT{left, top, left + width, top + y + kPopupBorder};
     return layout;
 }

@@ -1,5 +1,6 @@
 // Windows' menu loop for a window's menu bar. Left and Right go round every
-// item of the bar, Up and Down round the pulled-down menu; Escape first puts
+// item of the bar and the system menu after the last, Up and Down round the
+// pulled-down menu; Escape first puts
 // the menu away, leaving its bar item highlighted, then leaves the bar; a
 // mnemonic letter opens its menu or picks its item; Alt or F10 leave. The
 // mouse opens, switches and picks as on Windows, and a press anywhere else
@@ -10,7 +11,16 @@ namespace {
 
 MenuLoop* running = nullptr;
 
-HMENU MenuOf(const MenuLoop& loop) { return loop.window->menu->items[size_t(loop.barItem)].popup; }
+HMENU MenuOf(const MenuLoop& loop) { return PopupOf(loop.window, loop.barItem); }
+
+// The stop `step` (1 or -1) from `barItem` round the bar's items and the
+// system menu, which stands after the last item.
+int NextStop(const MenuLoop& loop, int step) {
+    const int stops = int(loop.window->menu->items.size()) + 1;
+    const int at = loop.barItem == kSystemMenu ? stops - 1 : loop.barItem;
+    const int next = ((at + step) % stops + stops) % stops;
+    return next == stops - 1 ? kSystemMenu : next;
+}
 
 bool Selectable(const MenuItem& item) { return !(item.type & MF_SEPARATOR); }
 
@@ -41,8 +51,10 @@ void PullDown(MenuLoop* loop, int barItem, bool selectFirstItem) {
     loop->selected = selectFirstItem ? NextItem(*loop, -1, 1) : -1;
 }
 
+// A grayed item is not chosen: the menu stays, as Windows' does.
 void Choose(MenuLoop* loop, const MenuItem& item) {
-    if (!(item.state & MF_GRAYED) && !item.popup) loop->command = item.id;
+    if (item.state & MF_GRAYED) return;
+    if (!item.popup) loop->command = item.id;
     loop->done = true;
 }
 
@@ -52,12 +64,11 @@ void TakeLetter(MenuLoop* loop, char letter) {
     HMENU menu = loop->pulledDown ? MenuOf(*loop) : loop->window->menu;
     const int item = menu ? MenuItemWithMnemonic(menu, letter) : -1;
     if (item < 0) return;
-    if (loop->pulledDown) Choose(loop, menu->items[size_t(item)]);
+    if (loop->pulledDown) loop->selected = item, Choose(loop, menu->items[size_t(item)]);
     else PullDown(loop, item, true);
 }
 
 void TakeKey(MenuLoop* loop, WPARAM key) {
-    const int barItems = int(loop->window->menu->items.size());
     switch (key) {
     case VK_ESCAPE:
         if (loop->pulledDown) loop->pulledDown = false, loop->selected = -1;
@@ -65,7 +76,7 @@ void TakeKey(MenuLoop* loop, WPARAM key) {
         return;
     case VK_LEFT:
     case VK_RIGHT: {
-        const int next = ((loop->barItem + (key == VK_RIGHT ? 1 : -1)) % barItems + barItems) % barItems;
+        const int next = NextStop(*loop, key == VK_RIGHT ? 1 : -1);
         if (loop->pulledDown) PullDown(loop, next, true);
         else loop->barItem = next;
         return;
@@ -78,9 +89,8 @@ void TakeKey(MenuLoop* loop, WPARAM key) {
         return;
     case VK_RETURN:
         if (!loop->pulledDown) {
-            const MenuItem& item = loop->window->menu->items[size_t(loop->barItem)];
-            if (item.popup) PullDown(loop, loop->barItem, true);
-            else Choose(loop, item);
+            if (MenuOf(*loop)) PullDown(loop, loop->barItem, true);
+            else Choose(loop, loop->window->menu->items[size_t(loop->barItem)]);
         } else if (loop->selected >= 0) {
             Choose(loop, MenuOf(*loop)->items[size_t(loop->selected)]);
         }
@@ -113,7 +123,7 @@ void TakeButton(MenuLoop* loop, UINT message, POINT screen) {
     const int item = loop->pulledDown ? MenuPopupItemAt(LayOutMenuPopup(loop->window, loop->barItem), screen) : -1;
     if (down) {
         if (barItem < 0 && item < 0) Leave(loop);  // a press elsewhere leaves, and is spent
-        else if (barItem == loop->barItem && loop->pulledDown) Leave(loop);  // the open menu's title
+        else if (barItem >= 0 && barItem == loop->barItem && loop->pulledDown) Leave(loop);  // the open menu's title
         else if (barItem >= 0) PullDown(loop, barItem, false);
         return;
     }
@@ -137,10 +147,9 @@ bool SameState(const MenuLoop& a, const MenuLoop& b) {
 const MenuLoop* RunningMenuLoop() { return running; }
 
 std::string MenuLoopText(const MenuLoop& loop) {
-    const MenuItem& bar = loop.window->menu->items[size_t(loop.barItem)];
-    std::string text = bar.text;
+    std::string text = loop.barItem == kSystemMenu ? "System menu" : loop.window->menu->items[size_t(loop.barItem)].text;
     if (loop.pulledDown) text += " pulled down";
-    if (loop.selected >= 0) text += ": " + MenuItemLabelAndHint(bar.popup->items[size_t(loop.selected)]).first;
+    if (loop.selected >= 0) text += ": " + MenuItemLabelAndHint(MenuOf(loop)->items[size_t(loop.selected)]).first;
     return text;
 }
 
@@ -151,7 +160,8 @@ int MenuItemWithMnemonic(HMENU menu, char letter) {
 }
 
 void RunMenuLoop(HWND window, int barItem, bool pulledDown, bool selectFirstItem) {
-    if (running || !window->menu || barItem < 0 || size_t(barItem) >= window->menu->items.size()) return;
+    if (running || !window->menu || (barItem != kSystemMenu && (barItem < 0 || size_t(barItem) >= window->menu->items.size())))
+        return;
     MenuLoop loop;
     loop.window = window;
     loop.barItem = barItem;
@@ -189,5 +199,6 @@ void RunMenuLoop(HWND window, int barItem, bool pulledDown, bool selectFirstItem
     running = nullptr;
     TakeLoneAltRelease();
     platformBackend.showMenuLoop(&loop);
-    if (loop.command && LiveWindow(window)) PostMessageA(window, WM_COMMAND, WPARAM(loop.command), 0);
+    if (loop.command && LiveWindow(window))
+        PostMessageA(window, loop.barItem == kSystemMenu ? WM_SYSCOMMAND : WM_COMMAND, WPARAM(loop.command), 0);
 }

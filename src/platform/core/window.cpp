@@ -47,12 +47,13 @@ void DestroyTree(HWND window) {
 }
 
 // Keys that reach DefWindowProc, having passed the program's accelerators:
-// Alt+letter pulls down the menu with that mnemonic; F10 and a lone Alt
-// highlight the bar's first item.
+// Alt+letter pulls down the menu with that mnemonic, Alt+Space the system
+// menu; F10 and a lone Alt highlight the bar's first item.
 void MenuLoopForKey(HWND window, UINT message, WPARAM key) {
     const bool loneAlt = message == WM_SYSKEYUP && key == VK_MENU && TakeLoneAltRelease();
     if (!window->menu || !IsTopLevel(window) || window->menu->items.empty()) return;
     if ((key == VK_F10 && message != WM_SYSKEYUP) || loneAlt) RunMenuLoop(window, 0, false, false);
+    else if (message == WM_SYSKEYDOWN && key == VK_SPACE) RunMenuLoop(window, kSystemMenu, true, true);
     else if (message == WM_SYSKEYDOWN && key >= 'A' && key <= 'Z')
         RunMenuLoop(window, MenuItemWithMnemonic(window->menu, char(key)), true, true);
 }
@@ -232,6 +233,29 @@ BOOL WINAPI ShowWindow(HWND window, int command) {
     return wasVisible;
 }
 
+void WindowStateChanged(HWND window, DWORD state) {
+    if (!LiveWindow(window) || (window->style & (WS_MAXIMIZE | WS_MINIMIZE)) == state) return;
+    window->style = (window->style & ~DWORD(WS_MAXIMIZE | WS_MINIMIZE)) | state;
+    NotifyChanged(window);
+    for (HWND child : window->children) NotifyChanged(child);  // a status bar's grip comes and goes
+}
+
+void ZoomWindow(HWND window, bool zoomed) {
+    if (!LiveWindow(window) || bool(window->style & WS_MAXIMIZE) == zoomed) return;
+    if (zoomed) {
+        int width = 0, height = 0;
+        platformBackend.screenSize(&width, &height);
+        window->restoredRect = window->rect;
+        MoveWindow(window, -kFrameBorder, -kFrameBorder, width + 2 * kFrameBorder, height + 2 * kFrameBorder, TRUE);
+    } else {
+        const RECT& r = window->restoredRect;
+        MoveWindow(window, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
+    }
+    WindowStateChanged(window, zoomed ? WS_MAXIMIZE : 0);
+}
+
+BOOL WINAPI IsZoomed(HWND window) { return LiveWindow(window) && (window->style & WS_MAXIMIZE); }
+
 BOOL WINAPI UpdateWindow(HWND window) {
     if (!LiveWindow(window)) return FALSE;
     if (PaintIsDue(window)) SendMessageA(window, WM_PAINT, 0, 0);
@@ -321,6 +345,10 @@ LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM l
     case WM_SYSKEYDOWN:
     case WM_SYSKEYUP:
         MenuLoopForKey(window, message, wParam);
+        return 0;
+    case WM_SYSCOMMAND:  // the system menu's choice
+        if ((wParam & 0xFFF0) == SC_CLOSE) SendMessageA(window, WM_CLOSE, 0, 0);
+        else if (IsTopLevel(window)) platformBackend.systemCommand(window, UINT(wParam & 0xFFF0));
         return 0;
     case WM_NCLBUTTONDOWN:  // a press on the menu bar
         if (wParam == HTMENU && IsTopLevel(window))

@@ -191,6 +191,7 @@ PlatformBackend MakeBackend() {
     backend.showMenuLoop = ShowMenuLoop;
     backend.dialogBaseUnits = DialogBaseUnits;
     backend.menuTextWidth = MeasureMenuText;
+    backend.systemCommand = SystemCommand;
     return backend;
 }
 

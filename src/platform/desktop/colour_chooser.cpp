@@ -218,7 +218,7 @@ void RunColourChooser(Modal* modal) {
     chooser.window->position((Fl::w() - chooser.window->w()) / 2, (Fl::h() - chooser.window->h()) / 2);
     chooser.window->show();
     SetDialogHints(chooser.window, modal->owner);
-    Fl::check();  // mapped first: a window takes the focus only once shown
+    TakeFocus(chooser.window);
     chooser.window->take_focus();
     LogShown(*modal);
     Fl::add_timeout(0.01, PumpCoreMessages);

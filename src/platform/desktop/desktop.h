@@ -38,6 +38,7 @@ struct DesktopWindow {
     Fl_Widget* menuBar = nullptr;   // a top-level window's menu bar, drawn from the core's layout
     Fl_Widget* widget = nullptr;    // a child window's widget (bar, dialog control)
     bool syncing = false;           // the core is changing the widget: do not echo it back
+    bool stateWatched = false;      // a main window's _NET_WM_STATE is followed
 };
 
 DesktopWindow* DesktopOf(HWND window);  // made on first use
@@ -54,6 +55,7 @@ bool CreateGlSurface(HWND window);
 // A pointer event at the core's screen coordinates; 0 if `event` is none.
 int ReportPointer(int event, POINT screen);
 void ReportKey(int event, int key);                      // FL_KEYBOARD or FL_KEYUP
+bool KeyboardWasLast();  // the last press was a key's, not a button's
 // The core's screen coordinates against the real root window's, through a
 // top-level window that has its FLTK window.
 POINT RootFromCore(HWND window, POINT screen);
@@ -83,10 +85,11 @@ void ShowMenuLoop(const MenuLoop* loop);
 int MenuTextWidth(const std::string& text);
 
 // gtk_chooser.cpp: while it lives, GTK's chooser (when FLTK uses GTK's)
-// lets the core's timers and paints through and starts with no file selected.
+// lets the core's timers and paints through and starts with no file
+// selected, or with `nameToKeep` in its location field, selected.
 class GtkLoopWaker {
 public:
-    GtkLoopWaker();
+    explicit GtkLoopWaker(const std::string& nameToKeep);
     ~GtkLoopWaker();
     GtkLoopWaker(const GtkLoopWaker&) = delete;
     GtkLoopWaker& operator=(const GtkLoopWaker&) = delete;
@@ -94,6 +97,12 @@ public:
 private:
     unsigned source_ = 0;
 };
+
+// window_manager.cpp: the system menu's commands, a main window's states
+// followed, and the focus of the layer's windows.
+void SystemCommand(HWND window, UINT command);
+void WatchWindowState(Fl_Window* frame);  // once shown: maximised and minimised reported to the core
+void TakeFocus(Fl_Window* window);        // a shown window takes the keyboard
 
 // colour_chooser.cpp: ChooseColorA's chooser, full open with its custom colours.
 void RunColourChooser(Modal* modal);

@@ -104,36 +104,89 @@ Fl_Widget* MakeControl(HWND control) {
     return widget;
 }
 
-// A message box, shown as a dialog of its owner.
+// Windows' message-box icons, as its classic ones look: a yellow triangle
+// with "!", a red disc with a white cross, a blue disc with "i" or "?".
+class MessageIcon : public Fl_Widget {
+public:
+    MessageIcon(int x, int y, UINT icon) : Fl_Widget(x, y, 32, 32), icon_(icon) {}
+    void draw() override {
+        const int cx = x() + 16, cy = y() + 16;
+        const char* mark = icon_ == MB_ICONWARNING ? "!" : icon_ == MB_ICONERROR ? "x" : icon_ == MB_ICONQUESTION ? "?" : "i";
+        if (icon_ == MB_ICONWARNING) {
+            fl_color(fl_rgb_color(255, 255, 0));
+            fl_polygon(cx, y() + 1, x() + 31, y() + 30, x() + 1, y() + 30);
+            fl_color(FL_BLACK);
+            fl_loop(cx, y() + 1, x() + 31, y() + 30, x() + 1, y() + 30);
+        } else {
+            fl_color(icon_ == MB_ICONERROR ? fl_rgb_color(255, 0, 0) : fl_rgb_color(0, 0, 255));
+            fl_pie(x() + 1, y() + 1, 30, 30, 0, 360);
+            fl_color(FL_WHITE);
+        }
+        fl_font(FL_HELVETICA_BOLD, 20);
+        fl_draw(mark, x(), icon_ == MB_ICONWARNING ? cy - 7 : cy - 14, 32, 28, FL_ALIGN_CENTER);
+    }
+
+private:
+    UINT icon_;
+};
+
+// A message box's button was pressed: its answer is the message box's.
+void MessageButton(Fl_Widget* button, void* answer) {
+    Modal* modal = static_cast<Modal*>(button->window()->user_data());
+    modal->result = int(reinterpret_cast<intptr_t>(answer));
+    modal->done = true;
+    Wake();
+}
+
+// Its close box and Escape: Cancel where there is one, OK for OK alone; a
+// Yes/No question has to be answered.
+void MessageClosed(Fl_Widget*, void* data) {
+    Modal* modal = static_cast<Modal*>(data);
+    if ((modal->type & 0xF) == MB_YESNO) return;
+    modal->result = (modal->type & 0xF) == MB_OKCANCEL ? IDCANCEL : IDOK;
+    modal->done = true;
+    Wake();
+}
+
+// A message box, shown as a dialog of its owner: the icon the type names at
+// the left, the text, the buttons centred under them, the first the default.
 Fl_Window* ShowMessageWindow(Modal* modal) {
     UseStandInFont();
     fl_font(kDialogFont, kStandInSize);
     int textWidth = 0, textHeight = 0;
     fl_measure(modal->text.c_str(), textWidth, textHeight);
-    const int w = std::max(textWidth + 40, 200), h = textHeight + 70;
+    const UINT icon = modal->type & 0xF0;
+    const int textLeft = icon ? 62 : 20;
+    textHeight = std::max(textHeight, icon ? 32 : 0);
+    struct Choice { const char* label; int answer; };
+    std::vector<Choice> choices = {{"OK", IDOK}};
+    if ((modal->type & 0xF) == MB_OKCANCEL) choices.push_back({"Cancel", IDCANCEL});
+    if ((modal->type & 0xF) == MB_YESNO) choices = {{"&Yes", IDYES}, {"&No", IDNO}};
+    const int buttons = int(choices.size()) * 88 - 8;
+    const int w = std::max({textLeft + textWidth + 20, buttons + 40, 200}), h = textHeight + 70;
     auto* window = new Fl_Window(w, h);
     window->copy_label(modal->caption.c_str());
-    auto* text = new Fl_Box(20, 15, w - 40, textHeight);
+    if (icon) new MessageIcon(20, 15, icon);
+    auto* text = new Fl_Box(textLeft, 15, w - textLeft - 20, textHeight);
     text->copy_label(modal->text.c_str());
     text->labelfont(kDialogFont);
     text->labelsize(kStandInSize);
     text->align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE);
-    auto* ok = new DefaultButton(w / 2 - 40, h - 40, 80, 25, "OK");
-    ok->labelfont(kDialogFont);
-    ok->labelsize(kStandInSize);
-    auto close = [](Fl_Widget*, void* data) {
-        Modal* modal = static_cast<Modal*>(data);
-        modal->result = IDOK;
-        modal->done = true;
-        Wake();
-    };
-    ok->callback(close, modal);
-    window->callback(close, modal);
+    for (size_t i = 0; i < choices.size(); i++) {
+        const int left = (w - buttons) / 2 + int(i) * 88;
+        Fl_Button* button = i == 0 ? new DefaultButton(left, h - 40, 80, 25) : new Fl_Button(left, h - 40, 80, 25);
+        button->label(choices[i].label);
+        button->labelfont(kDialogFont);
+        button->labelsize(kStandInSize);
+        button->callback(MessageButton, reinterpret_cast<void*>(intptr_t(choices[i].answer)));
+    }
+    window->callback(MessageClosed, modal);
     window->end();
     window->position((Fl::w() - w) / 2, (Fl::h() - h) / 2);
     window->set_modal();
     window->show();
     SetDialogHints(window, modal->owner);
+    TakeFocus(window);
     return window;
 }
 
@@ -156,6 +209,7 @@ std::string FltkFilter(LPCSTR filter) {
 
 // One showing of FLTK's native chooser for the request, starting in `folder`
 // with `name` in its name field; returns FLTK's answer (0: a file chosen).
+// Windows' overwrite question is asked by the caller, after the chooser.
 int ShowChooser(Modal* modal, Fl_Native_File_Chooser& chooser, const std::string& folder, const std::string& name) {
     OPENFILENAMEA* request = modal->file;
     chooser.type(modal->kind == ModalKind::SaveFile ? Fl_Native_File_Chooser::BROWSE_SAVE_FILE
@@ -165,12 +219,12 @@ int ShowChooser(Modal* modal, Fl_Native_File_Chooser& chooser, const std::string
     if (!filter.empty()) chooser.filter(filter.c_str());
     if (request->nFilterIndex > 0) chooser.filter_value(int(request->nFilterIndex) - 1);
     chooser.directory(folder.c_str());
-    if (!name.empty()) chooser.preset_file(name.c_str());
-    if (request->Flags & OFN_OVERWRITEPROMPT) chooser.options(Fl_Native_File_Chooser::SAVEAS_CONFIRM);
+    const bool saving = modal->kind == ModalKind::SaveFile;
+    if (saving && !name.empty()) chooser.preset_file(name.c_str());
     Fl::add_timeout(0.01, PumpCoreMessages);
     int shown = -1;
     {
-        const GtkLoopWaker waker;
+        const GtkLoopWaker waker(saving ? "" : name);
         shown = chooser.show();
     }
     Fl::remove_timeout(PumpCoreMessages);
@@ -185,18 +239,29 @@ bool MustExistButDoesNot(const Modal& modal, const std::string& path) {
            access(path.c_str(), F_OK) != 0;
 }
 
-void ShowNotFound(const Modal& chooser, const std::string& path) {
+// A message of the chooser's, captioned with its title; the answer.
+int AskOverChooser(const Modal& chooser, const std::string& text, UINT type) {
     Modal message;
     message.owner = chooser.owner;
-    message.caption = chooser.file->lpstrTitle ? chooser.file->lpstrTitle : "Open";
-    message.text = path + "\nFile not found\nPlease verify that the correct file name was given";
-    message.type = MB_OK | MB_ICONWARNING;
+    message.caption = chooser.file->lpstrTitle ? chooser.file->lpstrTitle
+                                               : chooser.kind == ModalKind::SaveFile ? "Save As" : "Open";
+    message.text = text;
+    message.type = type;
     Fl_Window* window = ShowMessageWindow(&message);
     LogShown(message);
     Fl::add_timeout(0.01, PumpCoreMessages);
     while (!message.done && window->shown()) Fl::wait();
     Fl::remove_timeout(PumpCoreMessages);
     delete window;
+    return message.result;
+}
+
+// Windows' save dialog asks before a file is replaced; No goes back to it.
+bool ReplaceRefused(const Modal& modal, const std::string& path) {
+    if (modal.kind != ModalKind::SaveFile || !(modal.file->Flags & OFN_OVERWRITEPROMPT) || access(path.c_str(), F_OK) != 0)
+        return false;
+    const std::string name = path.substr(path.rfind('/') + 1);
+    return AskOverChooser(modal, name + " already exists.\nDo you want to replace it?", MB_YESNO | MB_ICONWARNING) != IDYES;
 }
 
 void RunFileChooser(Modal* modal) {
@@ -211,12 +276,14 @@ void RunFileChooser(Modal* modal) {
         modal->accepted = shown == 0 && chooser.filename() && chooser.filename()[0];
         if (!modal->accepted) return;
         const std::string path = chooser.filename();
-        if (!MustExistButDoesNot(*modal, path)) {
+        const bool missing = MustExistButDoesNot(*modal, path);
+        if (!missing && !ReplaceRefused(*modal, path)) {
             modal->path = path;
             modal->filterIndex = DWORD(chooser.filter_value() + 1);
             return;
         }
-        ShowNotFound(*modal, path);
+        if (missing) AskOverChooser(*modal, path + "\nFile not found\nPlease verify that the correct file name was given",
+                                    MB_OK | MB_ICONWARNING);
         // The chooser again, in the folder typed if there is one, the name kept.
         const std::string typedFolder = path.substr(0, path.rfind('/') + 1);
         if (!typedFolder.empty() && access(typedFolder.c_str(), F_OK) == 0) folder = typedFolder;
@@ -348,8 +415,10 @@ void SyncDialog(HWND window) {
         desktop->frame->size_range(client.right, client.bottom, client.right, client.bottom);
     }
     if (window->visible && !desktop->frame->shown()) {
+        Fl::visible_focus(KeyboardWasLast());  // Windows' focus cues: shown when opened from the keyboard
         desktop->frame->show();
         SetDialogHints(desktop->frame, window->modal ? window->modal->owner : nullptr);
+        TakeFocus(desktop->frame);
     }
 }
 
@@ -365,7 +434,8 @@ void SyncDialogControl(HWND window) {
     if (desktop->syncing) return;
     if (window->className == "Edit") {
         auto* input = static_cast<Fl_Input*>(desktop->widget);
-        if (window->text != input->value()) input->value(window->text.c_str());
+        // Selected whole but shown from its start, as a Windows dialog shows an edit's text.
+        if (window->text != input->value()) input->value(window->text.c_str()), input->position(0, input->size());
     } else if ((window->style & 0x0F) != SS_ICON) {
         desktop->widget->copy_label(window->text.c_str());
     }
@@ -406,4 +476,9 @@ void EndDesktopModal(Modal* modal) {
         openMessage = nullptr;
     }
     SetFramesActive(true);
+    // The keyboard goes back to the owner (a bare X server would leave it on the root).
+    HWND owner = modal->owner && IsTopLevel(modal->owner) ? modal->owner : nullptr;
+    for (HWND window : AllWindows())
+        if (!owner && IsTopLevel(window) && window->className != "#32770" && window->visible) owner = window;
+    if (owner && owner->backendData) TakeFocus(DesktopOf(owner)->frame);
 }

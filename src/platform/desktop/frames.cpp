@@ -159,7 +159,7 @@ private:
             fl_pop_clip();
             left = right + 2;
         }
-        if (window_->style & SBARS_SIZEGRIP) {
+        if (HasGrip()) {
             fl_color(FL_DARK3);
             for (int i = 3; i <= 12; i += 4) fl_line(w() - i, h() - 1, w() - 1, h() - i);
         }
@@ -169,7 +169,7 @@ private:
     // then drags until the release.
     bool Grip(int event) {
         if (event == FL_PUSH) {
-            gripping_ = (window_->style & SBARS_SIZEGRIP) && Fl::event_x() >= w() - kGripSize &&
+            gripping_ = HasGrip() && Fl::event_x() >= w() - kGripSize &&
                         Fl::event_y() >= h() - kGripSize && top_window();
             if (!gripping_) return false;
             pressX_ = Fl::event_x_root(), pressY_ = Fl::event_y_root();
@@ -181,6 +181,10 @@ private:
                            std::max(kSmallestFrame, startH_ + Fl::event_y_root() - pressY_));
         if (event == FL_RELEASE) gripping_ = false;
         return true;
+    }
+    // As on Windows, a maximised window's status bar has no grip.
+    bool HasGrip() const {
+        return (window_->style & SBARS_SIZEGRIP) && !(window_->parent && (window_->parent->style & WS_MAXIMIZE));
     }
     static const int kGripSize = 14;
     HWND window_;
@@ -241,6 +245,7 @@ void SyncTopLevel(HWND window) {
         desktop->surface->resize(0, MenuBarHeightOf(window), client.right, client.bottom);
     }
     if (window->visible && !frame->shown()) frame->show();
+    if (frame->shown() && !desktop->stateWatched) WatchWindowState(frame), desktop->stateWatched = true;
     if (!window->visible && frame->shown() && !desktop->surface) frame->hide();
     desktop->syncing = false;
 }
@@ -276,7 +281,14 @@ void SyncBar(HWND window) {
     desktop->widget->redraw();
 }
 
+namespace {
+bool keyboardLast = false;
+}  // namespace
+
+bool KeyboardWasLast() { return keyboardLast; }
+
 int ReportPointer(int event, POINT screen) {
+    if (event == FL_PUSH) keyboardLast = false;
     switch (event) {
     case FL_ENTER:
     case FL_MOVE:
@@ -295,7 +307,7 @@ int ReportPointer(int event, POINT screen) {
 }
 
 void ReportKey(int event, int key) {
-    if (event == FL_KEYBOARD) LogInput("key down");
+    if (event == FL_KEYBOARD) LogInput("key down"), keyboardLast = true;
     const int virtualKey = VirtualKeyOf(key);
     if (!virtualKey) return;
     const int state = Fl::event_state();

@@ -8,7 +8,9 @@
 // them through. It also undoes GTK's habits of selecting a folder's first
 // file when the folder is shown and of completing the name field inline
 // (both fill the field: Windows' open dialog starts with it empty and
-// nothing selected, and completes only in a list under the field).
+// nothing selected, and completes only in a list under the field). A name
+// the open dialog is to keep (after its not-found message) goes into the
+// location field, selected, as Windows keeps the typed name.
 #include <FL/Fl.H>
 #include <dlfcn.h>
 
@@ -43,6 +45,12 @@ struct Gtk {
     unsigned long (*entryType)() = nullptr;
     void* (*completion)(void* entry) = nullptr;
     void (*setInlineCompletion)(void* completion, int inlineCompletion) = nullptr;
+    unsigned (*signalLookup)(const char* name, unsigned long type) = nullptr;
+    void (*emitByName)(void* instance, const char* signal, ...) = nullptr;
+    const char* (*entryText)(void* entry) = nullptr;
+    void (*selectRegion)(void* editable, int start, int end) = nullptr;
+    void (*grabFocus)(void* widget) = nullptr;
+    void (*present)(void* window) = nullptr;
 };
 
 template <typename Function>
@@ -54,6 +62,11 @@ bool Find(void* library, const char* name, Function* function) {
 Gtk gtk;
 std::string folderShown;  // the folder whose first-file selection was undone
 bool undoPending = false;
+std::string keptName;     // for the open dialog's location field, or empty
+bool keptNameShown = false;
+void* presented = nullptr;  // the chooser given the keyboard
+
+unsigned long TypeOf(void* instance) { return **static_cast<unsigned long**>(instance); }  // G_TYPE_FROM_INSTANCE
 
 // The shown chooser dialog, or null.
 void* ShownChooser() {
@@ -78,11 +91,41 @@ void CompleteInListOnly(void* widget) {
     gtk.listFree(children);
 }
 
+// The first widget under `widget` (itself included) that `accept` takes.
+template <typename Accept>
+void* FindWidget(void* widget, const Accept& accept) {
+    if (accept(widget)) return widget;
+    if (!gtk.isA(widget, gtk.containerType())) return nullptr;
+    GList* children = gtk.children(widget);
+    void* found = nullptr;
+    for (GList* c = children; c && !found; c = c->next) found = FindWidget(c->data, accept);
+    gtk.listFree(children);
+    return found;
+}
+
+// The kept name in the location field, selected and taking the keys: GTK's
+// own Ctrl+L with the name (its "location-popup" signal).
+void ShowKeptName(void* chooser) {
+    void* impl = FindWidget(chooser, [](void* w) { return gtk.signalLookup("location-popup", TypeOf(w)) != 0; });
+    if (!impl) return;
+    gtk.emitByName(impl, "location-popup", keptName.c_str());
+    void* entry = FindWidget(chooser, [](void* w) {
+        return gtk.isA(w, gtk.entryType()) && gtk.mapped(w) && keptName == gtk.entryText(w);
+    });
+    if (!entry) return;
+    gtk.grabFocus(entry);
+    gtk.selectRegion(entry, 0, -1);
+    keptNameShown = true;
+}
+
 // Once per folder shown, the first selection that appears is GTK's own.
 void KeepNameFieldEmpty() {
     void* chooser = ShownChooser();
     if (!chooser) return;
     CompleteInListOnly(chooser);
+    // Present() gives it the keyboard (a bare X server would not).
+    if (chooser != presented) gtk.present(chooser), presented = chooser;
+    if (!keptName.empty() && !keptNameShown) ShowKeptName(chooser);
     char* folder = gtk.currentFolder(chooser);
     const std::string current = folder ? folder : "";
     gtk.free(folder);
@@ -94,6 +137,7 @@ void KeepNameFieldEmpty() {
     gtk.slistFree(selected);
     gtk.unselectAll(chooser);
     undoPending = false;
+    if (!keptName.empty()) ShowKeptName(chooser);  // the selection filled the field over it
 }
 
 int KeepWaking(void*) {
@@ -105,9 +149,12 @@ int KeepWaking(void*) {
 
 }  // namespace
 
-GtkLoopWaker::GtkLoopWaker() {
+GtkLoopWaker::GtkLoopWaker(const std::string& nameToKeep) {
     gtk = Gtk{};
     folderShown.clear();
+    keptName = nameToKeep;
+    keptNameShown = false;
+    presented = nullptr;
     gtk.glib = dlopen("libglib-2.0.so.0", RTLD_LAZY | RTLD_NOLOAD);
     if (!Find(gtk.glib, "g_timeout_add", &gtk.timeoutAdd) || !Find(gtk.glib, "g_source_remove", &gtk.sourceRemove))
         return;  // no GTK: FLTK's own chooser runs in FLTK's loop
@@ -127,6 +174,12 @@ GtkLoopWaker::GtkLoopWaker() {
                      Find(gtk.gtk, "gtk_entry_get_type", &gtk.entryType) &&
                      Find(gtk.gtk, "gtk_entry_get_completion", &gtk.completion) &&
                      Find(gtk.gtk, "gtk_entry_completion_set_inline_completion", &gtk.setInlineCompletion) &&
+                     Find(gobject, "g_signal_lookup", &gtk.signalLookup) &&
+                     Find(gobject, "g_signal_emit_by_name", &gtk.emitByName) &&
+                     Find(gtk.gtk, "gtk_entry_get_text", &gtk.entryText) &&
+                     Find(gtk.gtk, "gtk_editable_select_region", &gtk.selectRegion) &&
+                     Find(gtk.gtk, "gtk_widget_grab_focus", &gtk.grabFocus) &&
+                     Find(gtk.gtk, "gtk_window_present", &gtk.present) &&
                      Find(gtk.gtk, "gtk_file_chooser_unselect_all", &gtk.unselectAll);
     if (gobject) dlclose(gobject);
     if (!all) gtk.unselectAll = nullptr;

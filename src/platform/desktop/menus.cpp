@@ -91,7 +91,7 @@ public:
     void draw() override {
         fl_draw_box(FL_UP_BOX, 0, 0, w(), h(), FL_BACKGROUND_COLOR);
         if (!LiveWindow(window_)) return;
-        const std::vector<MenuItem>& items = window_->menu->items[size_t(barItem_)].popup->items;
+        const std::vector<MenuItem>& items = PopupOf(window_, barItem_)->items;
         UseMenuFont();
         for (size_t i = 0; i < items.size() && i < layout_.items.size(); i++)
             DrawItem(items[i], layout_.items[i], int(i));
@@ -164,7 +164,7 @@ void ShowMenuLoop(const MenuLoop* loop) {
     if (!popup) popup = std::make_unique<MenuPopup>();
     const bool live = LiveWindow(loop->window) && DesktopOf(loop->window)->frame;
     if (live) LogMenuLoop(*loop, started);
-    if (!live || loop->done || !loop->pulledDown || !loop->window->menu->items[size_t(loop->barItem)].popup)
+    if (!live || loop->done || !loop->pulledDown || !PopupOf(loop->window, loop->barItem))
         popup->Hide();
     else
         popup->Show(*loop);

@@ -187,6 +187,15 @@ void WindowChanged(HWND window) {
 
 void WarpCursor(int, int) {}
 
+// No window manager here: the system menu's commands take effect at once, as
+// Windows' own do. Moving and sizing from the keyboard are not played.
+void SystemCommand(HWND window, UINT command) {
+    if (command == SC_MAXIMIZE) ZoomWindow(window, true);
+    else if (command == SC_MINIMIZE) WindowStateChanged(window, WS_MINIMIZE | (window->style & WS_MAXIMIZE));
+    else if (command == SC_RESTORE && (window->style & WS_MINIMIZE)) WindowStateChanged(window, window->style & WS_MAXIMIZE);
+    else if (command == SC_RESTORE) ZoomWindow(window, false);
+}
+
 void SwapWindowBuffers(HWND window) {
     EglSwapBuffers(window);
     swapCount++;
@@ -415,6 +424,7 @@ PlatformBackend MakeBackend() {
     backend.showMenuLoop = headless::ShowMenuLoop;
     backend.dialogBaseUnits = DialogBaseUnits;
     backend.menuTextWidth = MenuTextWidth;
+    backend.systemCommand = headless::SystemCommand;
     return backend;
 }
 

@@ -234,12 +234,20 @@ typedef struct tagACCEL {
 #define WS_MINIMIZEBOX 0x00020000L
 #define WS_MAXIMIZEBOX 0x00010000L
 #define WS_OVERLAPPEDWINDOW 0x00CF0000L
+#define WS_MINIMIZE 0x20000000L
+#define WS_MAXIMIZE 0x01000000L
 #define WS_EX_TOPMOST 0x00000008L
 
 #define CW_USEDEFAULT ((int)0x80000000)
 #define SW_HIDE 0
 #define SW_SHOWNORMAL 1
 #define SW_SHOW 5
+#define SC_SIZE 0xF000
+#define SC_MOVE 0xF010
+#define SC_MINIMIZE 0xF020
+#define SC_MAXIMIZE 0xF030
+#define SC_CLOSE 0xF060
+#define SC_RESTORE 0xF120
 #define SM_CXSCREEN 0
 #define SM_CYSCREEN 1
 #define COLOR_WINDOW 5
@@ -252,11 +260,15 @@ typedef struct tagACCEL {
 // Message boxes and dialogs.
 #define MB_OK 0x00000000L
 #define MB_OKCANCEL 0x00000001L
+#define MB_YESNO 0x00000004L
 #define MB_ICONERROR 0x00000010L
+#define MB_ICONQUESTION 0x00000020L
 #define MB_ICONWARNING 0x00000030L
 #define MB_ICONINFORMATION 0x00000040L
 #define IDOK 1
 #define IDCANCEL 2
+#define IDYES 6
+#define IDNO 7
 #define DS_SETFONT 0x40L
 #define DS_MODALFRAME 0x80L
 #define DS_CENTER 0x0800L
@@ -344,6 +356,7 @@ BOOL WINAPI SetWindowTextA(HWND hWnd, LPCSTR lpString);
 int WINAPI GetWindowTextA(HWND hWnd, LPSTR lpString, int nMaxCount);
 HWND WINAPI GetDlgItem(HWND hDlg, int nIDDlgItem);
 HWND WINAPI GetParent(HWND hWnd);
+BOOL WINAPI IsZoomed(HWND hWnd);
 int WINAPI GetSystemMetrics(int nIndex);
 HMENU WINAPI GetMenu(HWND hWnd);
 DWORD WINAPI CheckMenuItem(HMENU hMenu, UINT uIDCheckItem, UINT uCheck);
