@@ -21,6 +21,10 @@
 
 namespace {
 
+// Windows' focus cues: a dialog opened from the keyboard shows which button
+// has the focus at once, one opened with the mouse only after a key.
+bool focusCues = true;
+
 // The stand-in at a template's size ("Gamma Level" needs 68 of its 66 pixels
 // at 11 px for 8 points, hence 10).
 int dialogFontSize = kStandInSize;
@@ -184,6 +188,7 @@ Fl_Window* ShowMessageWindow(Modal* modal) {
     window->end();
     window->position((Fl::w() - w) / 2, (Fl::h() - h) / 2);
     window->set_modal();
+    focusCues = KeyboardWasLast();
     window->show();
     SetDialogHints(window, modal->owner);
     TakeFocus(window);
@@ -340,6 +345,7 @@ void LogFit(const std::string& text, bool wrap, const RECT& room) {
 void UseStandInFont() { Fl::set_font(kDialogFont, " Liberation Sans"); }
 
 int DefaultButton::handle(int event) {
+    if (event == FL_KEYBOARD && !focusCues) focusCues = true, redraw();
     if (event == FL_SHORTCUT && (Fl::event_key() == FL_Enter || Fl::event_key() == FL_KP_Enter)) {
         simulate_key_action();
         do_callback();
@@ -349,7 +355,10 @@ int DefaultButton::handle(int event) {
 }
 
 void DefaultButton::draw() {
+    const int cues = Fl::visible_focus();
+    Fl::visible_focus(focusCues);
     Fl_Button::draw();
+    Fl::visible_focus(cues);
     fl_color(FL_BLACK);
     fl_rect(x(), y(), w(), h());
 }
@@ -415,7 +424,7 @@ void SyncDialog(HWND window) {
         desktop->frame->size_range(client.right, client.bottom, client.right, client.bottom);
     }
     if (window->visible && !desktop->frame->shown()) {
-        Fl::visible_focus(KeyboardWasLast());  // Windows' focus cues: shown when opened from the keyboard
+        focusCues = KeyboardWasLast();
         desktop->frame->show();
         SetDialogHints(desktop->frame, window->modal ? window->modal->owner : nullptr);
         TakeFocus(desktop->frame);
