@@ -103,10 +103,14 @@ echo "$geometry" | grep -q "Geometry: 384x461" || fail "the size: $geometry"
 wait_for "Welcome!" grep -qx "status Welcome!" "$VELMORIN_LAYER_LOG" || fail "Welcome! in the status bar"
 
 # Open the sample, save a screenshot with the frame's default name offered.
+# With no window manager the keyboard comes back to the main window when the
+# chooser closes: F12, with the pointer off the window, reaches it.
 key alt+o
 choose_path "Open MD2" "$sample/lantern.md2"
 wait_for "frame spin01" grep -qx "status spin01" "$VELMORIN_LAYER_LOG" || fail "the first frame's name"
-screenshot opened
+xdotool mousemove 5 5 key F12
+choose_path "Save Screen shot" "$work/opened.bmp" || fail "F12 was lost after the chooser closed"
+wait_for "opened.bmp" test -s "$work/opened.bmp"
 grep -q 'shown save "Save Screen shot" "spin01.bmp"' "$VELMORIN_LAYER_LOG" || fail "the default file name"
 same_as_headless opened
 
@@ -144,7 +148,10 @@ for keys in "alt+f Right Right Return" "alt h Return"; do
   xdotool key Return
   wait_for "the About box to close" bash -c "[ \$(xdotool search --onlyvisible --name '^Velmorin\$' | wc -l) = 1 ]"
 done
-for case in "alt+h|Escape Escape|menu &Help pulled down: About|menu &Help|" "F10|Escape|menu &File|"; do
+# Right from Help stops at the system menu, pulled down at the window's corner.
+for case in "alt+h|Escape Escape|menu &Help pulled down: About|menu &Help|" "F10|Escape|menu &File|" \
+  "alt+h|Right Escape Escape|menu &Help pulled down: About|menu System menu pulled down: &Restore|menu System menu|" \
+  "F10|Left Right Escape|menu &File|menu System menu|menu &File|"; do
   IFS='|' read -r menu_key escapes expected <<<"$case"
   expected="${case#*|*|}"
   before="$(wc -l <"$VELMORIN_LAYER_LOG")" closed="$(logged 'input menu closed')"
@@ -168,6 +175,7 @@ check_fits() {  # check_fits CAPTION COUNT
   echo "$fits" | sed -E 's/.* ([0-9]+)x([0-9]+) in ([0-9]+)x([0-9]+) at .*/\1 \2 \3 \4/' |
     awk '$1 > $3 || $2 > $4 { bad = 1 } END { exit bad }' || fail "$1: a text overflows its room: $fits"
 }
+xdotool mousemove 5 5  # off every window: the dialog takes the keys all the same
 open_menu F10; xdotool key Right Down Return
 wait_for "the Gamma dialog" window_named "Gamma Correction" || fail "the Gamma dialog did not open"
 check_fits "Gamma Correction" 4
@@ -236,28 +244,48 @@ for chooser_key in alt+o alt+s; do
   xdotool windowfocus --sync "$(window_named "$title")" key Escape
   window_gone "$title"
 done
-# A missing file typed into the model's chooser: Windows' not-found message
-# captioned with the chooser's title, then the chooser again; Escape cancels
-# it, and the model shown before plays on.
-opened="$(grep -c '^shown open "Open MD2"' "$VELMORIN_LAYER_LOG")"
+# A missing file typed into the model's chooser: Windows' not-found message,
+# captioned with the chooser's title, its warning icon drawn; then the
+# chooser again with the typed name kept and selected (Return finds it
+# missing again; typing replaces it). Escape cancels it, and the model shown
+# before plays on. The chooser and the message take the keys with the
+# pointer off them, as they would from a window manager.
+not_found() {  # not_found PATH COUNT: until COUNT not-found messages for PATH were shown
+  [ "$(grep -c "^shown message \"Open MD2\" \"$1\$" "$VELMORIN_LAYER_LOG")" -ge "$2" ]
+}
+yellow_icon() {  # the message's warning triangle, in pixels
+  import -window "$(window_named "Open MD2")" "$work/message.png" &&
+    [ "$(convert "$work/message.png" -fill black +opaque 'rgb(255,255,0)' -fill white -opaque 'rgb(255,255,0)' \
+      -format '%[fx:int(mean*w*h)]' info:)" -gt 200 ]
+}
+kept="$(logged 'input chooser name kept')"
 key alt+o
 wait_for "the chooser \"Open MD2\"" window_named "Open MD2"
+xdotool mousemove 5 5
 printf '%s' "$work/missing.md2" | xclip -verbose -selection clipboard >"$work/clipboard.log" 2>&1 & clipboard=$!
 wait_for "the clipboard" bash -c "[ \"\$(xclip -o -selection clipboard)\" = '$work/missing.md2' ]"
 served="$(grep -c 'Waiting for selection request' "$work/clipboard.log")"
-xdotool windowfocus --sync "$(window_named "Open MD2")" key ctrl+l ctrl+a ctrl+v
+wait_for "the chooser to take the keyboard" bash -c "[ \"\$(xdotool getwindowfocus)\" = \"$(window_named "Open MD2")\" ]"
+xdotool key ctrl+l ctrl+a ctrl+v
 wait_for "the chooser's paste" bash -c "[ \$(grep -c 'Waiting for selection request' '$work/clipboard.log') -gt $served ]"
 xdotool key Return
 kill "$clipboard" 2>/dev/null || true
-wait_for "the not-found message" grep -q "^shown message \"Open MD2\" \"$work/missing.md2\$" "$VELMORIN_LAYER_LOG" ||
-  fail "no not-found message for a missing file"
+wait_for "the not-found message" not_found "$work/missing.md2" 1 || fail "no not-found message for a missing file"
 grep -A2 "^shown message \"Open MD2\" \"$work/missing.md2\$" "$VELMORIN_LAYER_LOG" | tail -n 2 | tr '\n' '|' |
   grep -q '^File not found|Please verify that the correct file name was given"|' || fail "the not-found message's text"
-xdotool windowfocus --sync "$(window_named "Open MD2")" key Return
-wait_for "the chooser again" bash -c "[ \$(grep -c '^shown open \"Open MD2\"' '$VELMORIN_LAYER_LOG') -ge $((opened + 2)) ]" ||
-  fail "the chooser did not come back after the not-found message"
-wait_for "the chooser shown again" window_named "Open MD2"
-xdotool windowfocus --sync "$(window_named "Open MD2")" key Escape
+wait_for "the message's warning icon" yellow_icon || fail "the not-found message has no warning icon"
+xdotool key Return
+wait_logged 'input chooser name kept' "$kept" || fail "the chooser did not come back with the typed name"
+xdotool key Return
+wait_for "the kept name found missing again" not_found "$work/missing.md2" 2 || fail "the typed name was not kept"
+xdotool key Return
+wait_logged 'input chooser name kept' "$kept" 2
+xdotool type gone.md2
+xdotool key Return
+wait_for "the name typed over the kept one" not_found "$work/gone.md2" 1 || fail "the kept name was not selected"
+xdotool key Return
+wait_logged 'input chooser name kept' "$kept" 3
+xdotool key Escape
 window_gone "Open MD2"
 before="$(wc -l <"$VELMORIN_LAYER_LOG")"
 wait_for "playback after the cancelled chooser" bash -c \

@@ -103,6 +103,7 @@ private:
 void SystemCommand(HWND window, UINT command);
 void WatchWindowState(Fl_Window* frame);  // once shown: maximised and minimised reported to the core
 void TakeFocus(Fl_Window* window);        // a shown window takes the keyboard
+bool TakeFocus(unsigned long xid);        // the same for another toolkit's X window, once it is viewable
 
 // colour_chooser.cpp: ChooseColorA's chooser, full open with its custom colours.
 void RunColourChooser(Modal* modal);

@@ -50,7 +50,8 @@ struct Gtk {
     const char* (*entryText)(void* entry) = nullptr;
     void (*selectRegion)(void* editable, int start, int end) = nullptr;
     void (*grabFocus)(void* widget) = nullptr;
-    void (*present)(void* window) = nullptr;
+    void* (*windowOf)(void* widget) = nullptr;
+    unsigned long (*xidOf)(void* gdkWindow) = nullptr;
 };
 
 template <typename Function>
@@ -116,6 +117,7 @@ void ShowKeptName(void* chooser) {
     gtk.grabFocus(entry);
     gtk.selectRegion(entry, 0, -1);
     keptNameShown = true;
+    LogInput("chooser name kept");
 }
 
 // Once per folder shown, the first selection that appears is GTK's own.
@@ -123,8 +125,10 @@ void KeepNameFieldEmpty() {
     void* chooser = ShownChooser();
     if (!chooser) return;
     CompleteInListOnly(chooser);
-    // Present() gives it the keyboard (a bare X server would not).
-    if (chooser != presented) gtk.present(chooser), presented = chooser;
+    // It takes the keyboard (a bare X server would not give it). Not GTK's
+    // present(): it asks with the time of GTK's last event, older than the
+    // layer's last focus change, and the server ignores it.
+    if (chooser != presented && TakeFocus(gtk.xidOf(gtk.windowOf(chooser)))) presented = chooser;
     if (!keptName.empty() && !keptNameShown) ShowKeptName(chooser);
     char* folder = gtk.currentFolder(chooser);
     const std::string current = folder ? folder : "";
@@ -179,7 +183,9 @@ GtkLoopWaker::GtkLoopWaker(const std::string& nameToKeep) {
                      Find(gtk.gtk, "gtk_entry_get_text", &gtk.entryText) &&
                      Find(gtk.gtk, "gtk_editable_select_region", &gtk.selectRegion) &&
                      Find(gtk.gtk, "gtk_widget_grab_focus", &gtk.grabFocus) &&
-                     Find(gtk.gtk, "gtk_window_present", &gtk.present) &&
+                     Find(gtk.gtk, "gtk_widget_get_window", &gtk.windowOf) &&
+                     (Find(gtk.gtk, "gdk_x11_drawable_get_xid", &gtk.xidOf) ||
+                      Find(gtk.gtk, "gdk_x11_window_get_xid", &gtk.xidOf)) &&
                      Find(gtk.gtk, "gtk_file_chooser_unselect_all", &gtk.unselectAll);
     if (gobject) dlclose(gobject);
     if (!all) gtk.unselectAll = nullptr;

@@ -122,13 +122,18 @@ void SystemCommand(HWND window, UINT command) {
     }
 }
 
-// A shown window of the layer takes the keyboard, as a new window does on
-// Windows; a window manager would give it, a bare X server does not.
-void TakeFocus(Fl_Window* window) {
-    if (!window || !window->shown()) return;
+// A shown window takes the keyboard, as a new window does on Windows; a
+// window manager would give it, a bare X server does not.
+bool TakeFocus(unsigned long xid) {
     XWindowAttributes attributes;
     XSync(fl_display, False);  // mapped first, where no window manager holds the mapping back
-    if (!XGetWindowAttributes(fl_display, fl_xid(window), &attributes) || attributes.map_state != IsViewable) return;
-    XSetInputFocus(fl_display, fl_xid(window), RevertToParent, CurrentTime);
+    if (!xid || !XGetWindowAttributes(fl_display, xid, &attributes) || attributes.map_state != IsViewable)
+        return false;
+    XSetInputFocus(fl_display, xid, RevertToParent, CurrentTime);
     XFlush(fl_display);
+    return true;
+}
+
+void TakeFocus(Fl_Window* window) {
+    if (window && window->shown()) TakeFocus(fl_xid(window));
 }
