@@ -14,7 +14,7 @@ packages=(
   libegl-dev libgl-dev libglu1-mesa-dev libegl-mesa0 libgl1-mesa-dri  # GL, headless through EGL
   libfltk1.3-dev libgtk2.0-0                # real windows; GTK gives FLTK its file chooser
   fonts-liberation2                         # the dialogs' stand-in for MS Sans Serif
-  xvfb xauth xdotool xclip x11-utils        # the window tests
+  xvfb xauth xdotool xclip x11-utils openbox wmctrl  # the window tests, with and without a window manager
   wine64                                    # the Windows build's smoke test
   dpkg-dev file lintian desktop-file-utils man-db  # the Debian package: made, checked, installed
   libpng-dev nlohmann-json3-dev             # velmorin-cli export: the skin as PNG, JSON

@@ -9,8 +9,8 @@
 set -euo pipefail
 viewer="$1" cli="$2" sample="$3"
 work="$(mktemp -d)"
-pid=""  # set once the viewer starts; the trap runs on any failure before that too
-trap 'if [ -n "$pid" ]; then kill "$pid" 2>/dev/null || true; fi; rm -rf "$work"' EXIT
+pid="" wm=""  # set once the viewer and the window manager start; the trap runs on any failure before that too
+trap 'for p in $pid $wm; do kill "$p" 2>/dev/null || true; done; rm -rf "$work"' EXIT
 export HOME="$work/home" VELMORIN_LAYER_LOG="$work/layer.log"
 # Mesa's software rasteriser on both sides, so that the window (GLX) and the
 # headless renders (EGL) draw alike on any machine, one with a GPU included.
@@ -342,8 +342,21 @@ corner="$(convert "$work/coloured.bmp" -format '%[pixel:p{0,0}]' info:)"
 background_chooser
 grep '^shown colour' "$VELMORIN_LAYER_LOG" | tail -n 1 | grep -q ' custom 255,80,160 ' ||
   fail "the custom colour is not offered again: $(grep '^shown colour' "$VELMORIN_LAYER_LOG" | tail -n 1)"
-xdotool key Escape
+# It opens at black with its spectrum in colour all the same (hundreds of
+# colours, pure red among them); Hue 80, Sat 240, Lum 120, typed into the
+# boxes their letters select, is pure green.
+spectrum_drawn() {
+  import -window "$(window_named Color)" "$work/colour.png" &&
+    [ "$(convert "$work/colour.png" -format '%k' info:)" -gt 500 ] &&
+    convert "$work/colour.png" -format '%c' histogram:info: | grep -c '#FF0000 ' >/dev/null
+}
+wait_for "the colour chooser's spectrum" spectrum_drawn || fail "the colour chooser's spectrum is not in colour"
+xdotool key alt+e; xdotool type 80; xdotool key alt+s; xdotool type 240; xdotool key alt+l; xdotool type 120
+xdotool key Return
 window_gone Color
+screenshot green
+corner="$(convert "$work/green.bmp" -format '%[pixel:p{0,0}]' info:)"
+[ "$corner" = "srgb(0,255,0)" ] || fail "the background after Hue 80, Sat 240, Lum 120: $corner"
 
 # The status bar's size grip, at the window's bottom-right corner, makes the
 # window larger as it is dragged.
@@ -369,6 +382,37 @@ last_menubar | awk '{ for (i = 3; i <= NF; i += 2) { n++; split($i, r, ","); l[n
   for (i = 1; i <= n; i++) for (j = i + 1; j <= n; j++) if (l[i] < R[j] && l[j] < R[i] && t[i] < b[j] && t[j] < b[i]) bad = 1
   exit bad }' || fail "menu items overlap at 100 pixels wide: $(last_menubar)"
 xdotool windowsize --sync "$main" 384 461
+
+# Under a window manager (openbox), as a demanding user finds it: after a
+# grip drag the window stays resizable and maximisable (no largest size, the
+# manager offers and does maximise); maximised, its status bar has no grip,
+# drawn or working; the system menu's Restore, from the keyboard, restores.
+openbox --sm-disable >"$work/openbox.log" 2>&1 & wm=$!
+wait_for "openbox to frame the main window" bash -c "xprop -id $main _NET_FRAME_EXTENTS | grep -q ' = '"
+size_now() { xdotool getwindowgeometry "$main" | sed -n 's/ *Geometry: //p'; }
+read -r width height < <(size_now | tr x ' ')
+xdotool mousemove --window "$main" $((width - 3)) $((height - 3)) mousedown 1 mousemove_relative 50 40
+wait_for "the grip under openbox" bash -c "[ \"\$(xdotool getwindowgeometry $main | sed -n 's/ *Geometry: //p')\" = $((width + 50))x$((height + 40)) ]"
+xdotool mouseup 1
+hints="$(xprop -id "$main" WM_NORMAL_HINTS _NET_WM_ALLOWED_ACTIONS)"
+! echo "$hints" | grep -q "maximum size" && echo "$hints" | grep -q _NET_WM_ACTION_MAXIMIZE_HORZ ||
+  fail "after a grip drag the window cannot be maximised: $hints"
+wmctrl -i -r "$main" -b add,maximized_vert,maximized_horz
+wait_for "the window maximised" bash -c "[ \$(xdotool getwindowgeometry $main | sed -n 's/ *Geometry: \([0-9]*\)x.*/\1/p') -gt 1200 ]" ||
+  fail "openbox did not maximise the window after a grip drag: $(size_now)"
+no_grip() {  # the status bar's corner is one colour
+  import -window "$main" "$work/maximised.png" &&
+    [ "$(convert "$work/maximised.png" -gravity SouthEast -crop 12x12+1+1 -format '%k' info:)" = 1 ]
+}
+wait_for "the grip to go" no_grip || fail "a maximised window shows its size grip"
+maximised="$(size_now)"
+read -r w h < <(size_now | tr x ' ')
+xdotool mousemove --window "$main" $((w - 3)) $((h - 3)) mousedown 1 mousemove_relative -- -200 -100 mouseup 1
+sleep 0.5  # a drag that is not taken shows nothing to wait for
+[ "$(size_now)" = "$maximised" ] || fail "the grip of a maximised window resized it to $(size_now)"
+open_menu F10; xdotool key Left Down Return
+wait_for "the system menu's Restore" bash -c "[ \"\$(xdotool getwindowgeometry $main | sed -n 's/ *Geometry: //p')\" = $((width + 50))x$((height + 40)) ]" ||
+  fail "the system menu's Restore left the window at $(size_now)"
 
 # Closing while playing ends the program with exit status 1.
 before="$(wc -l <"$VELMORIN_LAYER_LOG")"
