@@ -14,6 +14,7 @@
 #include <FL/Fl.H>
 #include <dlfcn.h>
 
+#include <algorithm>
 #include <string>
 
 #include "desktop.h"
@@ -64,7 +65,8 @@ Gtk gtk;
 std::string folderShown;  // the folder whose first-file selection was undone
 bool undoPending = false;
 std::string keptName;     // for the open dialog's location field, or empty
-bool keptNameShown = false;
+int keptNameTicks = 0;    // since it was first put there
+bool keptNameLeft = false;  // the user typed over it: it is theirs now
 void* presented = nullptr;  // the chooser given the keyboard
 
 unsigned long TypeOf(void* instance) { return **static_cast<unsigned long**>(instance); }  // G_TYPE_FROM_INSTANCE
@@ -116,8 +118,20 @@ void ShowKeptName(void* chooser) {
     if (!entry) return;
     gtk.grabFocus(entry);
     gtk.selectRegion(entry, 0, -1);
-    keptNameShown = true;
-    LogInput("chooser name kept");
+    if (keptNameTicks == 0) LogInput("chooser name kept");
+    keptNameTicks = std::max(keptNameTicks, 1);
+}
+
+// GTK loads the folder after the chooser is shown and may empty or hide the
+// location field meanwhile: for its first two seconds, until the user types
+// something else, the kept name is put back.
+void KeepTypedName(void* chooser) {
+    if (keptName.empty() || keptNameLeft) return;
+    void* entry = FindWidget(chooser, [](void* w) { return gtk.isA(w, gtk.entryType()) && gtk.mapped(w); });
+    const std::string text = entry ? gtk.entryText(entry) : "";
+    if (keptNameTicks > 0) keptNameTicks++;
+    if (keptNameTicks > 0 && entry && !text.empty() && text != keptName) keptNameLeft = true;
+    else if (text != keptName && keptNameTicks <= 200) ShowKeptName(chooser);
 }
 
 // Once per folder shown, the first selection that appears is GTK's own.
@@ -129,7 +143,6 @@ void KeepNameFieldEmpty() {
     // present(): it asks with the time of GTK's last event, older than the
     // layer's last focus change, and the server ignores it.
     if (chooser != presented && TakeFocus(gtk.xidOf(gtk.windowOf(chooser)))) presented = chooser;
-    if (!keptName.empty() && !keptNameShown) ShowKeptName(chooser);
     char* folder = gtk.currentFolder(chooser);
     const std::string current = folder ? folder : "";
     gtk.free(folder);
@@ -141,13 +154,15 @@ void KeepNameFieldEmpty() {
     gtk.slistFree(selected);
     gtk.unselectAll(chooser);
     undoPending = false;
-    if (!keptName.empty()) ShowKeptName(chooser);  // the selection filled the field over it
+    if (!keptName.empty() && !keptNameLeft) ShowKeptName(chooser);  // the selection filled the field over it
 }
 
 int KeepWaking(void*) {
     Fl::flush();
     DispatchCoreMessages();
-    if (gtk.unselectAll) KeepNameFieldEmpty();
+    if (!gtk.unselectAll) return 1;
+    KeepNameFieldEmpty();
+    if (void* chooser = ShownChooser()) KeepTypedName(chooser);
     return 1;  // G_SOURCE_CONTINUE
 }
 
@@ -157,7 +172,8 @@ GtkLoopWaker::GtkLoopWaker(const std::string& nameToKeep) {
     gtk = Gtk{};
     folderShown.clear();
     keptName = nameToKeep;
-    keptNameShown = false;
+    keptNameTicks = 0;
+    keptNameLeft = false;
     presented = nullptr;
     gtk.glib = dlopen("libglib-2.0.so.0", RTLD_LAZY | RTLD_NOLOAD);
     if (!Find(gtk.glib, "g_timeout_add", &gtk.timeoutAdd) || !Find(gtk.glib, "g_source_remove", &gtk.sourceRemove))
