@@ -124,14 +124,23 @@ void SystemCommand(HWND window, UINT command) {
 
 // A shown window takes the keyboard, as a new window does on Windows; a
 // window manager would give it, a bare X server does not.
+namespace {
+int IgnoreXError(Display*, XErrorEvent*) { return 0; }
+}  // namespace
+
 bool TakeFocus(unsigned long xid) {
-    XWindowAttributes attributes;
+    if (!xid) return false;
+    // Another toolkit's window may not exist on the server yet, or no longer:
+    // the errors of these requests are ours to ignore (GTK's handler, which
+    // Xlib shares with every connection, would end the program).
     XSync(fl_display, False);  // mapped first, where no window manager holds the mapping back
-    if (!xid || !XGetWindowAttributes(fl_display, xid, &attributes) || attributes.map_state != IsViewable)
-        return false;
-    XSetInputFocus(fl_display, xid, RevertToParent, CurrentTime);
-    XFlush(fl_display);
-    return true;
+    XErrorHandler previous = XSetErrorHandler(IgnoreXError);
+    XWindowAttributes attributes;
+    const bool viewable = XGetWindowAttributes(fl_display, xid, &attributes) && attributes.map_state == IsViewable;
+    if (viewable) XSetInputFocus(fl_display, xid, RevertToParent, CurrentTime);
+    XSync(fl_display, False);
+    XSetErrorHandler(previous);
+    return viewable;
 }
 
 void TakeFocus(Fl_Window* window) {
