@@ -2,6 +2,9 @@
 # The libraries velmorin-cli.exe links statically that Debian ships only for
 # Linux, cross-built once with mingw-w64 from Debian's own source packages:
 #   scripts/windows-libraries.sh ARCH    (i686 or x86_64; prints the prefix)
+# The header-only ones (nlohmann-json, tinygltf, stb) are copied from their
+# Debian packages, and tinygltf's implementation built from them, as Debian
+# builds its shared library.
 # libpng and giflib are fetched with `apt-get source` through an apt state of
 # their own in the cache (a deb-src entry for the archive and release this
 # machine uses; the machine's apt configuration is not touched), built into
@@ -48,5 +51,13 @@ for file in dgif_lib egif_lib gifalloc gif_err gif_font gif_hash openbsd-realloc
 done
 "$host-ar" rcs "$prefix/lib/libgif.a" "$work"/*.o
 cp "$gif/gif_lib.h" "$prefix/include/"
+
+# tinygltf with Debian's JSON and stb, as one library.
+cp -r /usr/include/nlohmann /usr/include/tiny_gltf.h /usr/include/stb/stb_image.h /usr/include/stb/stb_image_write.h \
+  "$prefix/include/"
+printf '#define TINYGLTF_IMPLEMENTATION\n#define STB_IMAGE_IMPLEMENTATION\n#define STB_IMAGE_WRITE_IMPLEMENTATION\n#include <tiny_gltf.h>\n' \
+  >"$work/tiny_gltf.cpp"
+"$host-g++" -std=c++17 -O2 -c "$work/tiny_gltf.cpp" -I"$prefix/include" -o "$work/tiny_gltf.o"
+"$host-ar" rcs "$prefix/lib/libtinygltf.a" "$work/tiny_gltf.o"
 touch "$prefix/.built"
 echo "$prefix"

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -22,7 +21,9 @@
 #include "input_files.h"
 #include "json_text.h"
 #include "numbers.h"
+#include "main.h"
 #include "output_files.h"
+#include "picture_kinds.h"
 #include "render.h"
 #include "skin_lookup.h"
 #include "thumbnail.h"
@@ -242,10 +243,10 @@ bool NamesFolder(const std::vector<std::string>& models, const std::string& outp
 std::vector<std::string> OutputStems(const std::vector<std::string>& models, std::string* problem) {
     std::vector<std::vector<std::string>> parts;  // the stem, then its folders outwards
     for (const std::string& model : models) {
-        const std::filesystem::path path = std::filesystem::absolute(model).lexically_normal();
-        std::vector<std::string> named = {path.stem().string()};
+        const std::filesystem::path path = std::filesystem::absolute(std::filesystem::u8path(model)).lexically_normal();
+        std::vector<std::string> named = {path.stem().u8string()};
         for (std::filesystem::path folder = path.parent_path(); folder.has_relative_path(); folder = folder.parent_path())
-            named.push_back(folder.filename().string());
+            named.push_back(folder.filename().u8string());
         parts.push_back(named);
     }
     std::vector<size_t> used(models.size(), 1);
@@ -282,14 +283,14 @@ int ForEachModel(const std::vector<std::string>& models, const std::string& outp
     std::vector<std::string> outs = {output};
     if (NamesFolder(models, output)) {
         std::error_code error;
-        if (!std::filesystem::is_directory(output, error))
+        if (!std::filesystem::is_directory(std::filesystem::u8path(output), error))
             return Usage(models.size() > 1 && output.back() != '/' ? "several models need -o FOLDER/, not " + output
                                                                    : "-o " + output + ": no such folder");
         std::string clash;
         const std::vector<std::string> stems = OutputStems(models, &clash);
         if (stems.empty()) return Usage(clash);
         outs.clear();
-        for (const std::string& stem : stems) outs.push_back((std::filesystem::path(output) / stem).string() + extension);
+        for (const std::string& stem : stems) outs.push_back((std::filesystem::u8path(output) / stem).u8string() + extension);
     }
     std::vector<std::string> files;
     for (const std::string& out : outs)
@@ -391,7 +392,7 @@ int Export(const std::vector<std::string>& args) {
         } else return Usage("unknown option " + a);
     }
     if (models.empty() || output.empty()) return Usage("export needs a model and -o");
-    const std::string extension = std::filesystem::path(output).extension().string();
+    const std::string extension = std::filesystem::u8path(output).extension().u8string();
     if (!NamesFolder(models, output) && extension != ".glb" && extension != ".gltf")
         return Usage("-o names a .glb or .gltf file, or a folder/");
     return ForEachModel(models, output, ".glb", ExportOutputs, [&request](const std::string& model, const std::string& out) {
@@ -428,9 +429,9 @@ int Import(const std::vector<std::string>& args) {
         } else return Usage("unknown option " + a);
     }
     if (inputs.size() != 1 || request.output.empty()) return Usage("import takes one .glb or .gltf model and -o OUT.md2");
-    const std::string in = std::filesystem::path(inputs[0]).extension().string();
+    const std::string in = std::filesystem::u8path(inputs[0]).extension().u8string();
     if (in != ".glb" && in != ".gltf") return Usage("import reads a .glb or .gltf file");
-    if (std::filesystem::path(request.output).extension() != ".md2") return Usage("-o names an .md2 file");
+    if (std::filesystem::u8path(request.output).extension() != ".md2") return Usage("-o names an .md2 file");
     if (request.skinPath.size() >= size_t(kMd2SkinNameSize)) return Usage("--skin-path is longer than an MD2 holds (63 bytes)");
     request.input = inputs[0];
     if (const int status = RefuseUnwritable({request.output, ImportedSkinPath(request)})) return status;
@@ -448,6 +449,8 @@ int Import(const std::vector<std::string>& args) {
 }
 
 }  // namespace
+
+namespace {
 
 int Run(std::vector<std::string> args) {
     if (args.empty()) return Usage("no command");
@@ -492,14 +495,13 @@ int Run(std::vector<std::string> args) {
     return Usage("unknown command " + command);
 }
 
-int main(int argc, char** argv) {
-    // A file-size limit fails the write (EFBIG) instead of killing the
-    // process, so that the temporary files are cleaned up and the reason said.
-    std::signal(SIGXFSZ, SIG_IGN);
+}  // namespace
+
+int RunGuarded(const std::vector<std::string>& args) {
     // Every bad argument is refused before anything is allocated; this is the
     // last guard, so that even then the answer is a message, not a signal.
     try {
-        return Run(std::vector<std::string>(argv + 1, argv + argc));
+        return Run(args);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "velmorin-cli: %s\n", error.what());
         return 1;

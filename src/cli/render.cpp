@@ -25,6 +25,7 @@
 #include "input_files.h"
 #include "numbers.h"
 #include "output_files.h"
+#include "picture_kinds.h"
 #include "png_file.h"
 #include "skin_lookup.h"
 #include "headless/headless.h"
@@ -33,20 +34,6 @@
 #include "state/viewer_state.h"
 
 using headless::Step;
-
-namespace {
-
-// A path's extension in lower case: the outputs' kinds go by it in any case.
-std::string ExtensionOf(const std::string& path) {
-    std::string extension = std::filesystem::path(path).extension().string();
-    for (char& c : extension) c = char(std::tolower(static_cast<unsigned char>(c)));
-    return extension;
-}
-
-}  // namespace
-
-bool IsGif(const std::string& path) { return ExtensionOf(path) == ".gif"; }
-bool IsPng(const std::string& path) { return ExtensionOf(path) == ".png"; }
 
 namespace {
 
@@ -60,8 +47,6 @@ const int kDragX = 192, kDragY = 200;
 const int64_t kLargestSheetSide = 65535;
 const int64_t kLargestSheet = int64_t{1} << 25;
 const int kGifFrameCentiseconds = 10;  // the viewer's playback: 10 frames a second
-
-bool IsTga(const std::string& path) { return ExtensionOf(path) == ".tga"; }
 
 // Frame indices of a frame given by number or name, or of an animation's frames.
 std::vector<int32_t> FramesOf(const RenderRequest& r, const Md2Model& model, std::string* problem) {

@@ -27,5 +27,3 @@ struct RenderRequest {
 
 // Returns an empty string when written, else why not.
 std::string RenderModel(const RenderRequest& request);
-bool IsGif(const std::string& path);  // an animated GIF is asked for (.gif in any case)
-bool IsPng(const std::string& path);

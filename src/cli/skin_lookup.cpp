@@ -21,10 +21,10 @@ std::string Lower(std::string text) {
 // name) called so but for case; "" when there is none.
 std::string EntryNamed(const fs::path& folder, const std::string& name) {
     std::error_code error;
-    if (fs::exists(fs::symlink_status(folder / name, error))) return name;
+    if (fs::exists(fs::symlink_status(folder / fs::u8path(name), error))) return name;
     std::string found;
     for (const auto& entry : fs::directory_iterator(folder, error)) {
-        const std::string candidate = entry.path().filename().string();
+        const std::string candidate = entry.path().filename().u8string();
         if (Lower(candidate) == Lower(name) && (found.empty() || candidate < found)) found = candidate;
     }
     return found;
@@ -38,17 +38,17 @@ std::string FileBelow(const fs::path& root, const std::vector<std::string>& step
     for (const std::string& step : steps) {
         named.push_back(EntryNamed(at, step));
         if (named.back().empty()) return "";
-        at /= named.back();
+        at /= fs::u8path(named.back());
     }
     std::string resolved;
     std::error_code error;
-    return ResolveInside(root.string(), named, &resolved).empty() && fs::is_regular_file(resolved, error) ? resolved
+    return ResolveInside(root.u8string(), named, &resolved).empty() && fs::is_regular_file(fs::u8path(resolved), error) ? resolved
                                                                                                          : "";
 }
 
 fs::path FolderOf(const std::string& model) {
     std::error_code error;
-    return fs::absolute(model, error).parent_path();
+    return fs::absolute(fs::u8path(model), error).parent_path();
 }
 
 }  // namespace
@@ -62,7 +62,7 @@ std::string FindNamedSkin(const std::string& model, const std::string& headerSki
     fs::path game = folder;
     bool leads = true;
     for (size_t k = steps.size() - 1; k-- > 0 && leads; game = game.parent_path())
-        leads = Lower(game.filename().string()) == Lower(steps[k]);
+        leads = Lower(game.filename().u8string()) == Lower(steps[k]);
     std::string found = leads ? FileBelow(game, steps) : "";
     return found.empty() ? FileBelow(folder, {steps.back()}) : found;
 }
@@ -73,12 +73,12 @@ std::string FindSkin(const std::string& model, const std::vector<std::string>& h
         if (!named.empty()) return named;
     }
     const fs::path folder = FolderOf(model);
-    const std::string alike = FileBelow(folder, {fs::path(model).stem().string() + ".pcx"});
+    const std::string alike = FileBelow(folder, {fs::u8path(model).stem().u8string() + ".pcx"});
     if (!alike.empty()) return alike;
     std::vector<std::string> beside;
     std::error_code error;
     for (const auto& entry : fs::directory_iterator(folder, error))
-        if (Lower(entry.path().extension().string()) == ".pcx") beside.push_back(entry.path().filename().string());
+        if (Lower(entry.path().extension().u8string()) == ".pcx") beside.push_back(entry.path().filename().u8string());
     return beside.size() == 1 ? FileBelow(folder, beside) : "";
 }
 

@@ -185,7 +185,7 @@ std::vector<unsigned char> Glb(const std::string& text, const std::vector<unsign
 // The decoded skin, brightened as the viewer would, as PNG bytes.
 std::string SkinPng(const ExportRequest& r, std::vector<unsigned char>* png) {
     RgbImage image{};
-    const PcxVerdict verdict = ReadPCX(r.skin.c_str(), &image);
+    const PcxVerdict verdict = ReadPcxInput(r.skin, &image);
     if (verdict.refusal != kPcxAccepted)
         return r.skin + ": " + RefusalMessage(verdict.offset, PcxRefusalText(verdict.refusal));
     if (r.brighten) {
@@ -211,17 +211,17 @@ std::string NonFiniteFrames(const Md2Model& model) {
 }  // namespace
 
 std::vector<std::string> ExportOutputs(const std::string& output) {
-    const std::filesystem::path out(output);
+    const std::filesystem::path out = std::filesystem::u8path(output);
     if (out.extension() == ".glb") return {output};
     const std::filesystem::path folder = out.parent_path(), stem = out.stem();
-    return {output, (folder / stem).string() + ".bin", (folder / stem).string() + ".png"};
+    return {output, (folder / stem).u8string() + ".bin", (folder / stem).u8string() + ".png"};
 }
 
 std::string ExportModel(const ExportRequest& r) {
     const std::string overwrite = InputAsOutput({r.model, r.skin}, ExportOutputs(r.output));
     if (!overwrite.empty()) return overwrite;
     Md2Model model{};
-    const Md2Verdict verdict = ReadMD2(r.model.c_str(), &model);
+    const Md2Verdict verdict = ReadMd2Input(r.model, &model);
     if (verdict.refusal != kMd2Accepted) return RefusalMessage(verdict.offset, Md2RefusalText(verdict.refusal));
     std::vector<unsigned char> png;
     std::string problem = NonFiniteFrames(model);
@@ -231,9 +231,9 @@ std::string ExportModel(const ExportRequest& r) {
         return problem;
     }
 
-    const std::filesystem::path out(r.output);
+    const std::filesystem::path out = std::filesystem::u8path(r.output);
     const bool binary = out.extension() == ".glb";
-    const std::string stem = out.stem().string();
+    const std::string stem = out.stem().u8string();
     Document doc;
     doc.gltf["asset"] = {{"version", "2.0"}, {"generator", "velmorin-cli " VELMORIN_VERSION}};
     doc.gltf["scene"] = 0;

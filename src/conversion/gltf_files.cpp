@@ -158,7 +158,7 @@ bool ReadFile(std::vector<unsigned char>* out, std::string* error, const std::st
     problem = ResolveInside(reading->folder->path, steps, &resolved);
     if (!problem.empty()) return Refuse(reading, named, problem, error);
     std::error_code missing;
-    if (!std::filesystem::exists(std::filesystem::symlink_status(resolved, missing)))
+    if (!std::filesystem::exists(std::filesystem::symlink_status(std::filesystem::u8path(resolved), missing)))
         return *error = "no such file", false;
     problem = ReadInputFile(resolved, std::min(kLargestGltfFile, reading->load->budget.left), out);
     if (!problem.empty() || !TakeFromBudget(&reading->load->budget, out->size(), &problem))

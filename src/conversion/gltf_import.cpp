@@ -176,7 +176,9 @@ std::string SkinIndices(const ImportedMesh& mesh, const std::string& palettePath
     const size_t pixels = size_t(mesh.textureWidth) * size_t(mesh.textureHeight);
     std::vector<PaletteColour> colours;
     if (!palettePath.empty()) {
-        const PcxVerdict verdict = ReadPCXPalette(palettePath.c_str(), palette);
+        RgbImage image{};
+        const PcxVerdict verdict = ReadPcxInput(palettePath, &image, palette);
+        std::free(image.pixels);
         if (verdict.refusal != kPcxAccepted)
             return palettePath + ": refused: offset " + std::to_string(verdict.offset) + ": " + PcxRefusalText(verdict.refusal);
         for (int e = 0; e < 256; e++) colours.push_back({palette[3 * e], palette[3 * e + 1], palette[3 * e + 2]});
@@ -254,9 +256,9 @@ std::vector<std::string> Summary(const ImportRequest& r, const ImportedMesh& mes
 }  // namespace
 
 std::string ImportedSkinPath(const ImportRequest& r) {
-    const std::filesystem::path output(r.output);
-    if (r.skinPath.empty()) return std::filesystem::path(output).replace_extension(".pcx").string();
-    return (output.parent_path() / std::filesystem::path(r.skinPath).filename()).string();
+    const std::filesystem::path output = std::filesystem::u8path(r.output);
+    if (r.skinPath.empty()) return std::filesystem::path(output).replace_extension(".pcx").u8string();
+    return (output.parent_path() / std::filesystem::u8path(r.skinPath).filename()).u8string();
 }
 
 std::string ConvertImported(const ImportedMesh& read, const ImportRequest& r, std::vector<unsigned char>* md2,
@@ -271,7 +273,7 @@ std::string ConvertImported(const ImportedMesh& read, const ImportRequest& r, st
     contents.skinWidth = skinned ? mesh.textureWidth : kUntexturedSkinSide;
     contents.skinHeight = skinned ? mesh.textureHeight : kUntexturedSkinSide;
     if (skinned || !r.skinPath.empty())
-        contents.skins.push_back(r.skinPath.empty() ? std::filesystem::path(ImportedSkinPath(r)).filename().string()
+        contents.skins.push_back(r.skinPath.empty() ? std::filesystem::u8path(ImportedSkinPath(r)).filename().u8string()
                                                     : r.skinPath);
     std::string problem = BuildContents(mesh, &contents);
     if (!problem.empty()) return problem;

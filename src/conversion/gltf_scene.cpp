@@ -740,7 +740,7 @@ std::string ReadGltfScene(const std::string& path, const SceneRequest& request, 
     const std::string problem = ReadInputFile(path, kLargestGltfFile, &bytes);
     if (!problem.empty()) return "cannot read it: " + problem;
     GltfFolder folder;
-    folder.path = std::filesystem::path(path).parent_path().string();
+    folder.path = std::filesystem::u8path(path).parent_path().u8string();
     return BytesToMesh(bytes.data(), bytes.size(), folder, request, mesh);
 }
 

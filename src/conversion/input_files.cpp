@@ -1,43 +1,25 @@
+// What input files may name, alike on every system; reading and comparing
+// files is each system's own (input_files_posix.cpp, input_files_windows.cpp).
 #include "input_files.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 #include <filesystem>
 
 namespace fs = std::filesystem;
 
-std::string ReadInputFile(const std::string& path, uint64_t most, std::vector<unsigned char>* bytes) {
-    const int descriptor = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (descriptor < 0) return std::strerror(errno);
-    std::string problem;
-    struct stat info;
-    if (fstat(descriptor, &info) != 0) problem = std::strerror(errno);
-    else if (S_ISDIR(info.st_mode)) problem = "it is a folder";
-    else if (!S_ISREG(info.st_mode)) problem = "it is not a regular file";
-    else if (uint64_t(info.st_size) > most)
-        problem = "it is " + std::to_string(info.st_size) + " bytes, more than the " + std::to_string(most) +
-                  " such a file can need";
-    if (problem.empty()) {
-        bytes->resize(size_t(info.st_size));
-        size_t done = 0;
-        while (done < bytes->size()) {
-            const ssize_t got = read(descriptor, bytes->data() + done, bytes->size() - done);
-            if (got < 0 && errno == EINTR) continue;
-            if (got <= 0) {
-                problem = got < 0 ? std::strerror(errno) : "it ended early";
-                break;
-            }
-            done += size_t(got);
-        }
-    }
-    close(descriptor);
-    if (!problem.empty()) bytes->clear();
-    return problem;
+Md2Verdict ReadMd2Input(const std::string& path, Md2Model* model) {
+    std::vector<unsigned char> bytes;
+    if (!ReadInputFile(path, kLargestMd2File, &bytes).empty()) return Md2Verdict{kMd2Unreadable, 0};  // model untouched
+    return ParseMD2(bytes.data(), bytes.size(), model);
+}
+
+PcxVerdict ReadPcxInput(const std::string& path, RgbImage* image, unsigned char palette[768]) {
+    std::vector<unsigned char> bytes;
+    if (!ReadInputFile(path, kLargestPcxFile, &bytes).empty()) return PcxVerdict{kPcxUnreadable, 0};
+    const PcxVerdict verdict = ParsePCX(bytes.data(), bytes.size(), image);
+    if (verdict.refusal == kPcxAccepted && palette) std::memcpy(palette, bytes.data() + bytes.size() - 768, 768);
+    return verdict;
 }
 
 std::string RelativeSteps(const std::string& named, bool allowUp, std::vector<std::string>* steps) {
@@ -69,23 +51,18 @@ std::string RelativeSteps(const std::string& named, bool allowUp, std::vector<st
 
 std::string ResolveInside(const std::string& root, const std::vector<std::string>& steps, std::string* resolved) {
     std::error_code error;
-    const fs::path top = fs::canonical(root.empty() ? "." : root, error);
+    // UTF-8 names, which Windows' narrow paths would take for its code page.
+    const fs::path top = fs::canonical(fs::u8path(root.empty() ? "." : root), error);
     if (error) return "no folder " + root;
     fs::path joined = top;
-    for (const std::string& step : steps) joined /= step;
+    for (const std::string& step : steps) joined /= fs::u8path(step);
     const fs::path real = fs::weakly_canonical(joined, error);
     if (error) return error.message();
     // Inside when the folder's parts start the file's.
     const auto mismatch = std::mismatch(top.begin(), top.end(), real.begin(), real.end());
     if (mismatch.first != top.end() || mismatch.second == real.end()) return "a link that leaves its folder";
-    *resolved = real.string();
+    *resolved = real.u8string();
     return "";
-}
-
-bool SameFile(const std::string& a, const std::string& b) {
-    struct stat first, second;
-    return stat(a.c_str(), &first) == 0 && stat(b.c_str(), &second) == 0 && first.st_dev == second.st_dev &&
-           first.st_ino == second.st_ino;
 }
 
 std::string InputAsOutput(const std::vector<std::string>& inputs, const std::vector<std::string>& outputs) {

@@ -8,6 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "formats/md2.h"
+#include "formats/pcx.h"
+
 // The most bytes a model file can need: one within Quake 2's limits is
 // under 5 MB. (A skin's is kLargestPcxFile.)
 const uint64_t kLargestMd2File = uint64_t{64} << 20;
@@ -16,6 +19,12 @@ const uint64_t kLargestMd2File = uint64_t{64} << 20;
 // and devices are refused before anything is read (opened non-blocking, so
 // a FIFO cannot hold the run), and so is a file over `most` bytes.
 std::string ReadInputFile(const std::string& path, uint64_t most, std::vector<unsigned char>* bytes);
+
+// The viewer's rules for a model and a skin, on files read as above (so on
+// Windows any name reaches them); a file that cannot be read is unreadable.
+// `palette`, when given, gets an accepted skin's 256 colours.
+Md2Verdict ReadMd2Input(const std::string& path, Md2Model* model);
+PcxVerdict ReadPcxInput(const std::string& path, RgbImage* image, unsigned char palette[768] = nullptr);
 
 // A path a file names, as the steps of a relative path inside its folder:
 // "" with `steps` filled, else why it is refused (absolute, a drive or a

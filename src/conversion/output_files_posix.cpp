@@ -1,4 +1,7 @@
+// Output files on POSIX systems: a private folder (0700) beside each output,
+// writes through the descriptor that made the file, modes kept.
 #include "output_files.h"
+#include "output_files_system.h"
 
 #include <fcntl.h>
 #include <stdlib.h>
@@ -14,10 +17,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string CannotWrite(const std::string& path, const std::string& reason) {
-    return "cannot write " + path + ": " + reason;
-}
-
 // A replaced file's permission bits; else what fopen would give a new file:
 // 0666 less the process's umask.
 mode_t ModeFor(const std::string& path) {
@@ -31,22 +30,6 @@ mode_t ModeFor(const std::string& path) {
 std::string FolderOf(const std::string& path) {
     const fs::path folder = fs::path(path).parent_path();
     return folder.empty() ? "." : folder.string();
-}
-
-// Why renaming onto `path` would fail, checked before any file is renamed:
-// its folder must take new names, and in a sticky folder (/tmp) a file of
-// another user's cannot be replaced.
-std::string RenameRefusal(const std::string& path) {
-    const std::string refusal = OutputRefusal(path);
-    if (!refusal.empty()) return refusal;
-    const std::string folder = FolderOf(path);
-    if (access(folder.c_str(), W_OK | X_OK) != 0) return CannotWrite(path, "its folder is not writable");
-    struct stat folderInfo, fileInfo;
-    const uid_t me = geteuid();
-    if (stat(folder.c_str(), &folderInfo) == 0 && (folderInfo.st_mode & S_ISVTX) && me != 0 &&
-        folderInfo.st_uid != me && stat(path.c_str(), &fileInfo) == 0 && fileInfo.st_uid != me)
-        return CannotWrite(path, "it belongs to another user in a sticky folder");
-    return "";
 }
 
 // A private folder beside `path` and the temporary file's name in it,
@@ -144,30 +127,25 @@ std::string WriteInPlace(const std::string& path, const void* bytes, size_t size
     return CannotWrite(path, std::strerror(reason));
 }
 
-std::string CommitOutputs(StagedOutputs* staged) {
-    // Every rename is checked first, so that none is made when another would fail.
-    for (const std::string& path : staged->finals) {
-        const std::string refusal = RenameRefusal(path);
-        if (!refusal.empty()) {
-            DiscardOutputs(staged);
-            return refusal;
-        }
-    }
-    std::string problem;
-    for (size_t i = 0; i < staged->finals.size() && problem.empty(); i++)
-        if (std::rename(staged->temporaries[i].c_str(), staged->finals[i].c_str()) != 0)
-            problem = CannotWrite(staged->finals[i], std::strerror(errno));
-        else
-            staged->temporaries[i].clear();
-    DiscardOutputs(staged);
-    return problem;
+// Why renaming onto `path` would fail, checked before any file is renamed:
+// its folder must take new names, and in a sticky folder (/tmp) a file of
+// another user's cannot be replaced.
+std::string RenameRefusal(const std::string& path) {
+    const std::string refusal = OutputRefusal(path);
+    if (!refusal.empty()) return refusal;
+    const std::string folder = FolderOf(path);
+    if (access(folder.c_str(), W_OK | X_OK) != 0) return CannotWrite(path, "its folder is not writable");
+    struct stat folderInfo, fileInfo;
+    const uid_t me = geteuid();
+    if (stat(folder.c_str(), &folderInfo) == 0 && (folderInfo.st_mode & S_ISVTX) && me != 0 &&
+        folderInfo.st_uid != me && stat(path.c_str(), &fileInfo) == 0 && fileInfo.st_uid != me)
+        return CannotWrite(path, "it belongs to another user in a sticky folder");
+    return "";
 }
 
-void DiscardOutputs(StagedOutputs* staged) {
-    for (const std::string& temporary : staged->temporaries)
-        if (!temporary.empty()) std::remove(temporary.c_str());
-    for (const std::string& folder : staged->folders) rmdir(folder.c_str());
-    staged->temporaries.clear();
-    staged->finals.clear();
-    staged->folders.clear();
+std::string MoveIntoPlace(const std::string& temporary, const std::string& path) {
+    return std::rename(temporary.c_str(), path.c_str()) == 0 ? "" : CannotWrite(path, std::strerror(errno));
 }
+
+void RemoveFile(const std::string& path) { std::remove(path.c_str()); }
+void RemoveFolder(const std::string& folder) { rmdir(folder.c_str()); }

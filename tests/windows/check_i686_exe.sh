@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Static checks of the 32-bit Windows build, which cannot run here:
 #   check_i686_exe.sh BUILD_FOLDER
-# velmorin.exe is PE32 for i386 with the GUI subsystem, imports only DLLs
-# that every Windows has, carries the program's resources, its window and
+# velmorin.exe is PE32 for i386 with the GUI subsystem (velmorin-cli.exe
+# with the console's), each imports only DLLs that every Windows has, carries the program's resources, its window and
 # dialog procedures are stdcall, and the program's own object files hold no
 # x87 arithmetic (the x87 unit would round otherwise than the 64-bit build).
 set -euo pipefail
@@ -18,10 +18,19 @@ grep -qP "^Magic\s+010b\s+\(PE32\)" <<<"$headers" || fail "not PE32"
 grep -qP "^Subsystem\s+00000002\s+\(Windows GUI\)" <<<"$headers" || fail "not the GUI subsystem"
 
 allowed="KERNEL32 USER32 GDI32 OPENGL32 GLU32 COMCTL32 COMDLG32 MSVCRT"
-while read -r dll; do
-  name="$(tr '[:lower:]' '[:upper:]' <<<"${dll%.*}")"
-  grep -qw "$name" <<<"$allowed" || fail "imports $dll"
-done < <(sed -n 's/^\s*DLL Name: //p' <<<"$headers")
+imports_allowed() {  # imports_allowed EXE HEADERS
+  while read -r dll; do
+    name="$(tr '[:lower:]' '[:upper:]' <<<"${dll%.*}")"
+    grep -qw "$name" <<<"$allowed" || fail "$1 imports $dll"
+  done < <(sed -n 's/^\s*DLL Name: //p' <<<"$2")
+}
+imports_allowed velmorin.exe "$headers"
+
+# velmorin-cli.exe: PE32 for i386, a console program, its libraries linked in.
+cli_headers="$($objdump -p "$build/src/cli/velmorin-cli.exe")"
+grep -qP "^Magic\s+010b\s+\(PE32\)" <<<"$cli_headers" || fail "velmorin-cli.exe is not PE32"
+grep -qP "^Subsystem\s+00000003\s+\(Windows CUI\)" <<<"$cli_headers" || fail "velmorin-cli.exe is not a console program"
+imports_allowed velmorin-cli.exe "$cli_headers"
 
 # The resource directory, as "type id" pairs: accelerators 101, menu 102,
 # dialogs 104 and 105, bitmap 107, icon group 115.
@@ -41,8 +50,9 @@ for procedure in WinMain WndProc AboutDlgProc GammaDlgProc; do
 done
 
 # Loads and stores of the x87 stack are how the i386 ABI returns floating
-# values; arithmetic, comparisons and conversions there are what must not be.
-x87="^f(i?add|i?sub|i?subr|i?mul|i?div|i?divr|sqrt|sin|cos|sincos|ptan|patan|prem1?|rndint|scale|2xm1|yl2xp?1?|i?comp?p?|ucomi?p?p?|comi|tst|xam|istt?p?|ild|chs|abs)[lsq]?p?$"
+# values, and GCC may take the sign off such a value there (fabs, fchs: exact);
+# arithmetic, comparisons and conversions there are what must not be.
+x87="^f(i?add|i?sub|i?subr|i?mul|i?div|i?divr|sqrt|sin|cos|sincos|ptan|patan|prem1?|rndint|scale|2xm1|yl2xp?1?|i?comp?p?|ucomi?p?p?|comi|tst|xam|istt?p?|ild)[lsq]?p?$"
 objects=$(find "$build/src" -name '*.obj' ! -name '*resources*')
 [ -n "$objects" ] || fail "no object files under $build/src"
 for object in $objects; do

@@ -1,0 +1,70 @@
+#!/usr/bin/env bash
+# velmorin-cli.exe under Wine against the Linux velmorin-cli: the same
+# commands on the sample and the Blender character give the same bytes (JSON,
+# glTF and its files, MD2 and PCX, the thumbnail's PNG); a name with letters
+# beyond ASCII reaches the file system; a folder or a device as input and a
+# read-only output are refused; render says it is still to come.
+#
+#   cli_under_wine.sh VELMORIN_CLI_EXE VELMORIN_CLI SAMPLE_DIR CHARACTER.glb
+set -euo pipefail
+exe="$(realpath "$1")" cli="$(realpath "$2")" sample="$(cd "$3" && pwd)" character="$(realpath "$4")"
+work="$(mktemp -d)"
+trap '/usr/lib/wine/wineserver -k 2>/dev/null || true; rm -rf "$work"' EXIT
+export WINEPREFIX="$work/prefix" WINEDEBUG=-all
+wine=/usr/lib/wine/wine64
+"$wine" wineboot -i >/dev/null 2>&1 || true
+failures=0
+fail() { echo "FAILED: $*"; failures=$((failures + 1)); }
+
+# Each side works in a folder of its own with the same relative names.
+mkdir -p "$work/linux" "$work/windows"
+for side in linux windows; do
+  cp "$sample/lantern.md2" "$sample/lantern.pcx" "$character" "$work/$side/"
+done
+both() {  # both NAME ARGUMENTS...: the command on each side, its standard output kept
+  local name="$1"; shift
+  (cd "$work/linux" && "$cli" "$@" >"$name.out" 2>"$name.err") || echo "exit $?" >>"$work/linux/$name.out"
+  (cd "$work/windows" && "$wine" "$exe" "$@" >"$name.out" 2>"$name.err") || echo "exit $?" >>"$work/windows/$name.out"
+}
+same() {  # same FILE...: each file equal on both sides
+  for file in "$@"; do
+    cmp -s "$work/linux/$file" "$work/windows/$file" || fail "$file differs: $(diff <(od -c "$work/linux/$file" | head -n 3) \
+      <(od -c "$work/windows/$file" 2>&1 | head -n 3) | tr '\n' ' ')"
+  done
+}
+
+both info info lantern.md2 --json
+both check check lantern.md2 lantern.pcx --json
+both export export lantern.md2 --skin lantern.pcx -o lantern.gltf
+both import import "$(basename "$character")" -o character.md2 --skin-path character.pcx
+both thumbnail thumbnail lantern.md2 thumb.png 128
+same info.out check.out export.out import.out thumbnail.out lantern.gltf lantern.bin lantern.png character.md2 \
+  character.pcx thumb.png
+
+# A name beyond ASCII, through the wide-character API both ways.
+cp "$sample/lantern.md2" "$work/windows/lanterne-éè-模型.md2"
+(cd "$work/windows" && "$wine" "$exe" export "lanterne-éè-模型.md2" -o "sortie-ü.gltf" >/dev/null 2>&1) ||
+  fail "export from and to names beyond ASCII"
+[ -s "$work/windows/sortie-ü.gltf" ] && [ -s "$work/windows/sortie-ü.bin" ] || fail "no glTF written under a name beyond ASCII"
+
+# Inputs a stranger could name: a folder and a device are refused unread,
+# and a read-only output is left as it was.
+for input in "." NUL; do
+  status=0
+  (cd "$work/windows" && "$wine" "$exe" check "$input" >"$work/refused.out" 2>&1) || status=$?
+  [ "$status" = 1 ] && grep -q "offset 0: the file cannot be read" "$work/refused.out" ||
+    fail "check $input: exit $status, $(cat "$work/refused.out")"
+done
+cp "$work/windows/lantern.gltf" "$work/windows/kept.gltf"
+(cd "$work/windows" && "$wine" cmd /c attrib +r kept.gltf >/dev/null 2>&1)
+(cd "$work/windows" && "$wine" "$exe" export lantern.md2 -o kept.gltf >/dev/null 2>&1) && fail "export over a read-only file"
+cmp -s "$work/windows/lantern.gltf" "$work/windows/kept.gltf" || fail "a read-only output was changed"
+
+# render is refused with its reason, and writes nothing.
+status=0
+(cd "$work/windows" && "$wine" "$exe" render lantern.md2 -o shot.bmp >/dev/null 2>"$work/render.err") || status=$?
+[ "$status" = 1 ] && grep -q "not in the Windows build yet" "$work/render.err" && [ ! -e "$work/windows/shot.bmp" ] ||
+  fail "render: exit $status, $(cat "$work/render.err")"
+
+[ "$failures" = 0 ] && echo "velmorin-cli.exe agrees with velmorin-cli" && exit 0
+exit 1
