@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds both Windows targets and packs each as a zip for Windows users:
 #   scripts/package-windows.sh   ->  build/packages/velmorin-<version>-windows-x86.zip, -x64.zip
+#                                    and the installers velmorin-<version>-windows-x86.msi, -x64.msi
 # Each holds a folder with the stripped velmorin.exe, velmorin-cli.exe and
 # README.txt; velmorin-cli.exe's libraries are cross-built once into the cache.
 set -euo pipefail
@@ -20,6 +21,7 @@ for arch in i686 x86_64; do
   sed 's/$/\r/' "$top/res/windows/README.txt" >"$stage/$name/README.txt"  # Windows line ends
   rm -f "$out/$name.zip"
   (cd "$stage" && cmake -E tar cf "$out/$name.zip" --format=zip "$name")
+  "$top/scripts/make-msi.sh" "$stage/$name" "$arch" "$version" "$out/$name.msi"
   rm -rf "$stage"
-  echo "$out/$name.zip: $(stat -c %s "$out/$name.zip") bytes (velmorin.exe $(stat -c %s "$build/src/shell/velmorin.exe") unstripped)"
+  echo "$out/$name.zip: $(stat -c %s "$out/$name.zip") bytes, $name.msi: $(stat -c %s "$out/$name.msi") bytes"
 done

@@ -8,6 +8,7 @@ packages=(
   cmake ninja-build g++ pkg-config python3  # build
   g++-mingw-w64-x86-64 g++-mingw-w64-i686   # Windows builds; the layer's headers are checked against theirs
   libz-mingw-w64-dev                        # velmorin-cli.exe's zlib (libpng and giflib: scripts/windows-libraries.sh)
+  wixl                                      # the Windows installers
   g++-multilib qemu-user-static             # the 32-bit arithmetic, built with -m32 and run under emulation
   clang                                # libFuzzer targets, with the runtime that matches it (below)
   libgtest-dev                         # unit tests

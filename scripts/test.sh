@@ -43,7 +43,7 @@ echo "== AddressSanitizer and UndefinedBehaviorSanitizer build"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
   run_suite "$top/build/sanitize" -DVELMORIN_SANITIZE=ON
 echo "== Windows builds (mingw-w64, 32- and 64-bit), packaged; the 32-bit one checked, the 64-bit one run under Wine"
-echo "   (the viewer against headless renders, velmorin-cli.exe against velmorin-cli)"
+echo "   (the viewer against headless renders; the installer, and the velmorin-cli.exe it installs against velmorin-cli)"
 "$top/scripts/package-windows.sh"
 "$top/tests/windows/check_i686_exe.sh" "$top/build/windows-i686"
 unpacked="$(mktemp -d)"
@@ -51,7 +51,7 @@ unpacked="$(mktemp -d)"
 "$top/tests/x11/with_xvfb.sh" "$top/tests/windows/wine_smoke.sh" \
   "$(echo "$unpacked"/velmorin-*-windows-x64/velmorin.exe)" "$top/build/release/src/cli/velmorin-cli" \
   "$top/build/release/sample"
-"$top/tests/windows/cli_under_wine.sh" "$(echo "$unpacked"/velmorin-*-windows-x64/velmorin-cli.exe)" \
+"$top/tests/windows/msi_under_wine.sh" "$(echo "$top"/build/packages/velmorin-*-windows-x64.msi)" \
   "$top/build/release/src/cli/velmorin-cli" "$top/build/release/sample" "$top/tests/import/blender_character.glb"
 rm -rf "$unpacked"
 echo "== fuzzing"
