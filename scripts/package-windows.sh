@@ -21,6 +21,8 @@ for arch in i686 x86_64; do
   sed 's/$/\r/' "$top/res/windows/README.txt" >"$stage/$name/README.txt"  # Windows line ends
   rm -f "$out/$name.zip"
   (cd "$stage" && cmake -E tar cf "$out/$name.zip" --format=zip "$name")
+  # The installer also registers Explorer's thumbnail handler, which only an installer can.
+  "$arch-w64-mingw32-strip" -o "$stage/$name/velmorin-thumbnails.dll" "$build/src/explorer/velmorin-thumbnails.dll"
   "$top/scripts/make-msi.sh" "$stage/$name" "$arch" "$version" "$out/$name.msi"
   rm -rf "$stage"
   echo "$out/$name.zip: $(stat -c %s "$out/$name.zip") bytes, $name.msi: $(stat -c %s "$out/$name.msi") bytes"

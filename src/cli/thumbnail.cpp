@@ -6,6 +6,7 @@
 #include <cstring>
 #include <filesystem>
 #include <limits>
+#include <utility>
 #include <vector>
 
 #include "check.h"
@@ -248,10 +249,10 @@ bool ReadSkin(const std::string& path, RgbImage* skin) {
            ParsePCX(bytes.data(), bytes.size(), skin).refusal == kPcxAccepted;
 }
 
-// The model's first frame, skinned where a skin is found; "" with `png`
-// filled, or why there is no picture.
+// The model's first frame, skinned where a skin is found; "" with
+// `picture` filled, or why there is no picture.
 std::string ModelPicture(const std::string& modelPath, const std::vector<unsigned char>& bytes, int size,
-                         std::vector<unsigned char>* png, std::string* skinPath) {
+                         ThumbnailPicture* picture, std::string* skinPath) {
     Md2Model model{};
     const Md2Verdict verdict = ParseMD2(bytes.data(), bytes.size(), &model);
     if (verdict.refusal != kMd2Accepted) return RefusalMessage(verdict.offset, Md2RefusalText(verdict.refusal));
@@ -260,7 +261,7 @@ std::string ModelPicture(const std::string& modelPath, const std::vector<unsigne
         ReleaseModel(&model);
         return "refused: frame 0: " + problem;
     }
-    *skinPath = FindSkin(modelPath, HeaderSkinPaths(bytes));
+    *skinPath = modelPath.empty() ? "" : FindSkin(modelPath, HeaderSkinPaths(bytes));
     const std::vector<Placed> placed = PlaceTriangles(model);
     ReleaseModel(&model);
     // A skin that is missing or refused leaves the model grey, not unthumbnailed.
@@ -273,14 +274,13 @@ std::string ModelPicture(const std::string& modelPath, const std::vector<unsigne
     // A file manager shows its generic icon for a refusal, but an empty slot for an empty picture.
     if (std::find(canvas.covered.begin(), canvas.covered.end(), 1) == canvas.covered.end())
         return "frame 0 draws no visible picture (its scale makes it vanish or overflow)";
-    const std::vector<unsigned char> rgba = Downsample(canvas, size);
-    *png = EncodePngWithAlpha(size, size, rgba.data(), true);
+    *picture = ThumbnailPicture{size, size, true, Downsample(canvas, size)};
     return "";
 }
 
 // An 8-bit PCX scaled down to fit SIZE (never up), each pixel the mean of
 // the block it stands for; opaque, as the viewer shows a skin.
-std::string PcxPicture(const std::vector<unsigned char>& bytes, int size, std::vector<unsigned char>* png) {
+std::string PcxPicture(const std::vector<unsigned char>& bytes, int size, ThumbnailPicture* picture) {
     RgbImage image{};
     const PcxVerdict verdict = ParsePCX(bytes.data(), bytes.size(), &image);
     if (verdict.refusal != kPcxAccepted) return RefusalMessage(verdict.offset, PcxRefusalText(verdict.refusal));
@@ -301,23 +301,32 @@ std::string PcxPicture(const std::vector<unsigned char>& bytes, int size, std::v
             for (int c = 0; c < 3; c++) out[c] = (unsigned char)(sum[c] / unsigned((x1 - x0) * (y1 - y0)));
         }
     std::free(image.pixels);
-    *png = EncodePng(RgbImage{width, height, rgb.data()});
+    *picture = ThumbnailPicture{width, height, false, std::move(rgb)};
     return "";
 }
 
 }  // namespace
 
+std::string ThumbnailPixels(const std::vector<unsigned char>& bytes, const std::string& modelPath, int size,
+                            ThumbnailPicture* picture, std::string* skinPath) {
+    // A PCX by its first byte (10); anything else is taken for a model and refused as one.
+    const bool pcx = !bytes.empty() && bytes[0] == 10;
+    if (pcx && bytes.size() > kLargestPcxFile) return "cannot read it: longer than any PCX the decoder takes";
+    skinPath->clear();
+    return pcx ? PcxPicture(bytes, size, picture) : ModelPicture(modelPath, bytes, size, picture, skinPath);
+}
+
 std::string MakeThumbnail(const std::string& input, const std::string& output, int size) {
     std::vector<unsigned char> bytes;
     std::string problem = ReadInputFile(input, std::max(kLargestMd2File, kLargestPcxFile), &bytes);
     if (!problem.empty()) return "cannot read it: " + problem;
-    // A PCX by its first byte (10); anything else is taken for a model and refused as one.
-    const bool pcx = !bytes.empty() && bytes[0] == 10;
-    if (pcx && bytes.size() > kLargestPcxFile) return "cannot read it: longer than any PCX the decoder takes";
-    std::vector<unsigned char> png;
+    ThumbnailPicture picture;
     std::string skinPath;
-    problem = pcx ? PcxPicture(bytes, size, &png) : ModelPicture(input, bytes, size, &png, &skinPath);
+    problem = ThumbnailPixels(bytes, input, size, &picture, &skinPath);
     if (!problem.empty()) return problem;
+    const std::vector<unsigned char> png =
+        picture.alpha ? EncodePngWithAlpha(picture.width, picture.height, picture.pixels.data(), true)
+                      : EncodePng(RgbImage{picture.width, picture.height, picture.pixels.data()});
     if (png.empty()) return "cannot encode the thumbnail as PNG";
     problem = InputAsOutput({input, skinPath}, {output});
     return problem.empty() ? WriteInPlace(output, png.data(), png.size()) : problem;

@@ -2,7 +2,8 @@
 # Static checks of the 32-bit Windows build, which cannot run here:
 #   check_i686_exe.sh BUILD_FOLDER
 # velmorin.exe is PE32 for i386 with the GUI subsystem (velmorin-cli.exe
-# with the console's), each imports only DLLs that every Windows has, carries the program's resources, its window and
+# with the console's, velmorin-thumbnails.dll exporting COM's entry points),
+# each imports only DLLs that every Windows has, carries the program's resources, its window and
 # dialog procedures are stdcall, and the program's own object files hold no
 # x87 arithmetic (the x87 unit would round otherwise than the 64-bit build).
 set -euo pipefail
@@ -31,6 +32,15 @@ cli_headers="$($objdump -p "$build/src/cli/velmorin-cli.exe")"
 grep -qP "^Magic\s+010b\s+\(PE32\)" <<<"$cli_headers" || fail "velmorin-cli.exe is not PE32"
 grep -qP "^Subsystem\s+00000003\s+\(Windows CUI\)" <<<"$cli_headers" || fail "velmorin-cli.exe is not a console program"
 imports_allowed velmorin-cli.exe "$cli_headers"
+
+# velmorin-thumbnails.dll: PE32, COM's two entry points by their plain names
+# (as Windows looks them up, not stdcall-decorated), the same DLLs only.
+dll_headers="$($objdump -p "$build/src/explorer/velmorin-thumbnails.dll")"
+grep -qP "^Magic\s+010b\s+\(PE32\)" <<<"$dll_headers" || fail "velmorin-thumbnails.dll is not PE32"
+for entry in DllGetClassObject DllCanUnloadNow; do
+  grep -qP "^\s+\[\s*\d+\] $entry$" <<<"$dll_headers" || fail "velmorin-thumbnails.dll does not export $entry"
+done
+imports_allowed velmorin-thumbnails.dll "$dll_headers"
 
 # The resource directory, as "type id" pairs: accelerators 101, menu 102,
 # dialogs 104 and 105, bitmap 107, icon group 115.

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The 64-bit installer under Wine: installed quietly, its files, Start menu
 # entry and .md2 type are where Windows keeps them; the installed
-# velmorin-cli.exe agrees with the Linux command (cli_under_wine.sh); a newer
-# version replaces it; uninstalled, nothing of it is left.
+# velmorin-cli.exe agrees with the Linux command (cli_under_wine.sh), and the
+# thumbnail handler, loaded through COM as Explorer loads it, with its
+# thumbnails; a newer version replaces it; uninstalled, nothing is left.
 #
 #   msi_under_wine.sh VELMORIN.msi VELMORIN_CLI SAMPLE_DIR CHARACTER.glb
 set -euo pipefail
@@ -25,13 +26,42 @@ products() {  # the Velmorin entries of Add or Remove Programs, as their version
 }
 
 "$wine" msiexec /i "$msi" /qn || fail "msiexec /i: exit $?"
-for file in velmorin.exe velmorin-cli.exe README.txt; do [ -s "$installed/$file" ] || fail "no $file installed"; done
+for file in velmorin.exe velmorin-cli.exe velmorin-thumbnails.dll README.txt; do [ -s "$installed/$file" ] || fail "no $file installed"; done
 [ -n "$(shortcuts)" ] || fail "no Start menu entry"
 registry 'HKLM\Software\Classes\.md2' | grep -q 'REG_SZ *Velmorin.md2$' || fail ".md2 is not Velmorin.md2's"
 registry 'HKLM\Software\Classes\Velmorin.md2' | grep -q 'REG_SZ *Quake 2 MD2 model$' || fail "the type's name"
 registry 'HKLM\Software\Classes\Velmorin.md2\DefaultIcon' | grep -q 'Velmorin\\velmorin.exe,0$' || fail "the type's icon"
 "$top/tests/windows/cli_under_wine.sh" "$installed/velmorin-cli.exe" "$cli" "$sample" "$character" ||
   fail "the installed velmorin-cli.exe"
+
+# Explorer's way to a thumbnail, through COM (a test program built here):
+# the model alone and its skin give the Linux thumbnailer's pixels (the
+# model grey, premultiplied as Explorer takes them); a file of text none.
+x86_64-w64-mingw32-g++ -O2 -std=c++17 -municode -static "$top/tests/windows/thumbnail_through_com.cpp" \
+  -o "$work/through_com.exe" -lole32 -lshlwapi -luuid -lgdi32
+mkdir "$work/alone"
+cp "$sample/lantern.md2" "$sample/lantern.pcx" "$work/alone/"
+mv "$work/alone/lantern.pcx" "$work/skin.pcx"  # the model alone: its thumbnail is grey
+premultiplied() {  # premultiplied PICTURE: its RGBA bytes, each colour times alpha, as the handler rounds it
+  convert "$1" -depth 8 rgba:- | python3 -c '
+import sys
+data = sys.stdin.buffer.read()
+out = bytearray(data)
+for p in range(0, len(data), 4):
+    for c in range(3):
+        out[p + c] = (data[p + c] * data[p + 3] + 127) // 255
+sys.stdout.buffer.write(out)'
+}
+for input in alone/lantern.md2 skin.pcx; do
+  "$cli" thumbnail "$work/$input" "$work/linux.png" 256
+  timing="$(cd "$work" && "$wine" through_com.exe "$input" 256 com.pam | tr -d '\r')" || fail "no thumbnail of $input through COM"
+  echo "$input through COM under Wine: $timing"
+  cmp -s <(premultiplied "$work/linux.png") <(tail -c "$(identify -format '%[fx:w*h*4]' "$work/linux.png")" "$work/com.pam") ||
+    fail "$input: the COM thumbnail's pixels differ from velmorin-cli's"
+done
+(cd "$work" && "$wine" through_com.exe "$(basename "$msi")" 256 none.pam >/dev/null 2>&1) && fail "a thumbnail of an MSI file"
+cp "$installed/README.txt" "$work/text.md2"
+(cd "$work" && "$wine" through_com.exe text.md2 256 none.pam >/dev/null) && fail "a thumbnail of a text file"
 
 # A newer version over it: one product, the newer.
 mkdir "$work/newer"
@@ -43,7 +73,8 @@ cp "$installed"/* "$work/newer/"
 "$wine" msiexec /x "$work/newer.msi" /qn || fail "msiexec /x: exit $?"
 [ ! -e "$installed" ] || fail "left after uninstalling: $(ls -A "$installed")"
 [ -z "$(shortcuts)" ] || fail "the Start menu entry was left"
-for key in 'HKLM\Software\Classes\.md2' 'HKLM\Software\Classes\Velmorin.md2'; do
+for key in 'HKLM\Software\Classes\.md2' 'HKLM\Software\Classes\Velmorin.md2' \
+  'HKLM\Software\Classes\CLSID\{7D3C9B52-4E1A-4F86-A2D7-93B5E0C18F64}' 'HKLM\Software\Classes\.pcx'; do
   registry "$key" | grep -q . && fail "$key was left"
 done
 [ -z "$(products)" ] || fail "still in Add or Remove Programs: $(products | tr '\n' ' ')"
