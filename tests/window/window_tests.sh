@@ -47,24 +47,26 @@ window_gone() {  # window_gone TITLE: wait until no window of that title is show
 
 # Types a path into the GTK chooser titled $1: the clipboard, Ctrl+L, Ctrl+V,
 # Return. The clipboard's owner notes each request it serves: Return waits
-# for the chooser's, so it follows the pasted text.
+# for the chooser's, so it follows the pasted text. Until $3 holds (by
+# default: no window of that title is left), Return again: on a loaded
+# machine GTK's completion list can pop up over the name late and take the
+# first Return.
 choose_path() {
   wait_for "the chooser \"$1\"" window_named "$1"
-  local chooser clipboard served; chooser="$(window_named "$1")"
+  local chooser clipboard served done="${3:-! xdotool search --onlyvisible --name '^$1\$'}"
+  chooser="$(window_named "$1")"
   printf '%s' "$2" | xclip -verbose -selection clipboard >"$work/clipboard.log" 2>&1 & clipboard=$!
   wait_for "the clipboard" bash -c "[ \"\$(xclip -o -selection clipboard)\" = '$2' ]"
   served="$(grep -c 'Waiting for selection request' "$work/clipboard.log")"
   xdotool windowfocus --sync "$chooser" key ctrl+l ctrl+a ctrl+v
   wait_for "the chooser's paste" bash -c "[ \$(grep -c 'Waiting for selection request' '$work/clipboard.log') -gt $served ]"
-  # Return again while the chooser stays: on a loaded machine GTK's completion
-  # list can pop up over the name late and take the first Return.
   for _ in 1 2 3; do
     xdotool key Return
-    within 100 bash -c "! xdotool search --onlyvisible --name '^$1\$'" && break
+    within 100 bash -c "$done" && break
     xdotool windowfocus --sync "$chooser" 2>/dev/null || true
   done
   kill "$clipboard" 2>/dev/null || true
-  window_gone "$1"
+  wait_for "the chooser to take \"$2\"" bash -c "$done"
 }
 
 key() {  # key COMBINATION: to the main window, until the layer has taken each of its keys
@@ -113,6 +115,19 @@ choose_path "Save Screen shot" "$work/opened.bmp" || fail "F12 was lost after th
 wait_for "opened.bmp" test -s "$work/opened.bmp"
 grep -q 'shown save "Save Screen shot" "spin01.bmp"' "$VELMORIN_LAYER_LOG" || fail "the default file name"
 same_as_headless opened
+# Saving over it asks Windows' question, Yes or No; No is the chooser again.
+saves="$(logged 'shown save')"
+key F12
+choose_path "Save Screen shot" "$work/opened.bmp" \
+  "grep -q '^shown message \"Save Screen shot\" \"opened.bmp already exists.\$' '$VELMORIN_LAYER_LOG'" ||
+  fail "no overwrite question"
+grep -A1 '^shown message "Save Screen shot" "opened.bmp already exists.$' "$VELMORIN_LAYER_LOG" | tail -n 1 |
+  grep -qx 'Do you want to replace it?"' || fail "the overwrite question's text"
+xdotool key n
+wait_logged 'shown save' "$saves" 2 || fail "No did not go back to the chooser"
+wait_for "the chooser again" window_named "Save Screen shot"
+xdotool windowfocus --sync "$(window_named "Save Screen shot")" key Escape
+window_gone "Save Screen shot"
 
 # N steps a frame; the toolbar's last-frame button goes to the end.
 key n
