@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # velmorin-cli.exe under Wine against the Linux velmorin-cli: the same
-# commands on the sample and the Blender character give the same bytes (JSON,
+# commands on the sample, the Blender character and, with
+# VELMORIN_CORPUS_DIR, the real corpus give the same bytes (JSON,
 # glTF and its files, MD2 and PCX, the thumbnail's PNG); a name with letters
 # beyond ASCII reaches the file system; a folder or a device as input and a
 # read-only output are refused; render says it is still to come.
@@ -40,6 +41,23 @@ both import import "$(basename "$character")" -o character.md2 --skin-path chara
 both thumbnail thumbnail lantern.md2 thumb.png 128
 same info.out check.out export.out import.out thumbnail.out lantern.gltf lantern.bin lantern.png character.md2 \
   character.pcx thumb.png
+
+# The real models and images of the test corpus, when it is at hand.
+if [ -n "${VELMORIN_CORPUS_DIR:-}" ]; then
+  for file in "$VELMORIN_CORPUS_DIR"/md2/*.md2 "$VELMORIN_CORPUS_DIR"/pcx/*.pcx; do
+    name="$(basename "$file")"
+    cp "$file" "$work/linux/$name"
+    cp "$file" "$work/windows/$name"
+    both "$name.thumbnail" thumbnail "$name" "$name.png" 128
+    same "$name.thumbnail.out"
+    [ -s "$work/linux/$name.png" ] && same "$name.png"
+    [ "${name##*.}" = md2 ] || continue
+    both "$name.info" info "$name" --json
+    both "$name.check" check "$name" --json
+    both "$name.export" export "$name" -o "$name.glb"
+    same "$name.info.out" "$name.check.out" "$name.export.out" "$name.glb"
+  done
+fi
 
 # A name beyond ASCII, through the wide-character API both ways.
 cp "$sample/lantern.md2" "$work/windows/lanterne-éè-模型.md2"
