@@ -122,11 +122,11 @@ for file in lantern.md2:model/x-md2 lantern.pcx:image/vnd.zbrush.pcx; do
   uri="file://$work/tumbler-${file%%:*}"
   cached="$work/home/.cache/thumbnails/normal/$(printf '%s' "$uri" | md5sum | cut -d' ' -f1).png"
   HOME="$work/home" XDG_DATA_DIRS="$work/data:/usr/share" PATH="$(dirname "$cli"):$PATH" \
-    timeout 60 dbus-run-session -- bash -c "
+    timeout 150 dbus-run-session -- bash -c "
       gdbus call --session --dest org.freedesktop.thumbnails.Thumbnailer1 \
         --object-path /org/freedesktop/thumbnails/Thumbnailer1 \
         --method org.freedesktop.thumbnails.Thumbnailer1.Queue '[\"$uri\"]' '[\"${file#*:}\"]' normal foreground 0
-      for _ in \$(seq 300); do [ -s '$cached' ] && exit 0; sleep 0.1; done; exit 1" >/dev/null 2>&1 ||
+      for _ in \$(seq 1200); do [ -s '$cached' ] && exit 0; sleep 0.1; done; exit 1" >/dev/null 2>&1 ||
     fail "Tumbler made no thumbnail of ${file%%:*}"
   [ "$(identify -format %w "$cached" 2>/dev/null)" -gt 0 ] 2>/dev/null || fail "Tumbler's thumbnail of ${file%%:*}"
 done
