@@ -14,7 +14,6 @@
 #include <FL/Fl.H>
 #include <dlfcn.h>
 
-#include <algorithm>
 #include <string>
 
 #include "desktop.h"
@@ -39,7 +38,7 @@ struct Gtk {
     unsigned long (*chooserType)() = nullptr;
     int (*mapped)(void* widget) = nullptr;
     char* (*currentFolder)(void* chooser) = nullptr;
-    GList* (*uris)(void* chooser) = nullptr;  // a GSList: GList's first two fields
+    GList* (*filenames)(void* chooser) = nullptr;  // a GSList: GList's first two fields
     void (*unselectAll)(void* chooser) = nullptr;
     unsigned long (*containerType)() = nullptr;
     GList* (*children)(void* container) = nullptr;
@@ -65,8 +64,8 @@ Gtk gtk;
 std::string folderShown;  // the folder whose first-file selection was undone
 bool undoPending = false;
 std::string keptName;     // for the open dialog's location field, or empty
-int keptNameTicks = 0;    // since it was first put there
-bool keptNameLeft = false;  // the user typed over it: it is theirs now
+int keptNameTicks = 0;    // ticks the chooser waited for its folder
+bool keptNameShown = false;
 void* presented = nullptr;  // the chooser given the keyboard
 
 unsigned long TypeOf(void* instance) { return **static_cast<unsigned long**>(instance); }  // G_TYPE_FROM_INSTANCE
@@ -118,20 +117,28 @@ void ShowKeptName(void* chooser) {
     if (!entry) return;
     gtk.grabFocus(entry);
     gtk.selectRegion(entry, 0, -1);
-    if (keptNameTicks == 0) LogInput("chooser name kept");
-    keptNameTicks = std::max(keptNameTicks, 1);
+    keptNameShown = true;
+    LogInput("chooser name kept");
 }
 
-// GTK loads the folder after the chooser is shown and may empty or hide the
-// location field meanwhile: for its first two seconds, until the user types
-// something else, the kept name is put back.
+// Undoes GTK's selection; whether there was one. (GTK counts a name typed in
+// the location field as selected too: only asked before the kept name is in.)
+bool UndoGtkSelection(void* chooser) {
+    GList* selected = gtk.filenames(chooser);
+    if (!selected) return false;
+    for (GList* s = selected; s; s = s->next) gtk.free(s->data);
+    gtk.slistFree(selected);
+    gtk.unselectAll(chooser);
+    return true;
+}
+
+// The kept name goes in once GTK has loaded the folder, which it shows by
+// selecting the first row (that selection would fill the field over the
+// name): at that selection, undone, or half a second on for a folder with
+// nothing to select.
 void KeepTypedName(void* chooser) {
-    if (keptName.empty() || keptNameLeft) return;
-    void* entry = FindWidget(chooser, [](void* w) { return gtk.isA(w, gtk.entryType()) && gtk.mapped(w); });
-    const std::string text = entry ? gtk.entryText(entry) : "";
-    if (keptNameTicks > 0) keptNameTicks++;
-    if (keptNameTicks > 0 && entry && !text.empty() && text != keptName) keptNameLeft = true;
-    else if (text != keptName && keptNameTicks <= 200) ShowKeptName(chooser);
+    if (keptName.empty() || keptNameShown) return;
+    if (UndoGtkSelection(chooser) || ++keptNameTicks > 50) ShowKeptName(chooser);
 }
 
 // Once per folder shown, the first selection that appears is GTK's own.
@@ -147,22 +154,15 @@ void KeepNameFieldEmpty() {
     const std::string current = folder ? folder : "";
     gtk.free(folder);
     if (current != folderShown) folderShown = current, undoPending = true;
-    if (!undoPending) return;
-    GList* selected = gtk.uris(chooser);
-    if (!selected) return;
-    for (GList* s = selected; s; s = s->next) gtk.free(s->data);
-    gtk.slistFree(selected);
-    gtk.unselectAll(chooser);
-    undoPending = false;
-    if (!keptName.empty() && !keptNameLeft) ShowKeptName(chooser);  // the selection filled the field over it
+    if (undoPending && keptName.empty() && UndoGtkSelection(chooser)) undoPending = false;
 }
 
 int KeepWaking(void*) {
     Fl::flush();
     DispatchCoreMessages();
     if (!gtk.unselectAll) return 1;
-    KeepNameFieldEmpty();
     if (void* chooser = ShownChooser()) KeepTypedName(chooser);
+    KeepNameFieldEmpty();
     return 1;  // G_SOURCE_CONTINUE
 }
 
@@ -173,7 +173,7 @@ GtkLoopWaker::GtkLoopWaker(const std::string& nameToKeep) {
     folderShown.clear();
     keptName = nameToKeep;
     keptNameTicks = 0;
-    keptNameLeft = false;
+    keptNameShown = false;
     presented = nullptr;
     gtk.glib = dlopen("libglib-2.0.so.0", RTLD_LAZY | RTLD_NOLOAD);
     if (!Find(gtk.glib, "g_timeout_add", &gtk.timeoutAdd) || !Find(gtk.glib, "g_source_remove", &gtk.sourceRemove))
@@ -188,7 +188,7 @@ GtkLoopWaker::GtkLoopWaker(const std::string& nameToKeep) {
                      Find(gtk.gtk, "gtk_file_chooser_get_type", &gtk.chooserType) &&
                      Find(gtk.gtk, "gtk_widget_get_mapped", &gtk.mapped) &&
                      Find(gtk.gtk, "gtk_file_chooser_get_current_folder", &gtk.currentFolder) &&
-                     Find(gtk.gtk, "gtk_file_chooser_get_uris", &gtk.uris) &&
+                     Find(gtk.gtk, "gtk_file_chooser_get_filenames", &gtk.filenames) &&
                      Find(gtk.gtk, "gtk_container_get_type", &gtk.containerType) &&
                      Find(gtk.gtk, "gtk_container_get_children", &gtk.children) &&
                      Find(gtk.gtk, "gtk_entry_get_type", &gtk.entryType) &&
