@@ -9,13 +9,7 @@
 #   cli_under_wine.sh VELMORIN_CLI_EXE VELMORIN_CLI SAMPLE_DIR CHARACTER.glb
 set -euo pipefail
 exe="$(realpath "$1")" cli="$(realpath "$2")" sample="$(cd "$3" && pwd)" character="$(realpath "$4")"
-work="$(mktemp -d)"
-trap '/usr/lib/wine/wineserver -k 2>/dev/null || true; rm -rf "$work"' EXIT
-export WINEPREFIX="$work/prefix" WINEDEBUG=-all
-wine=/usr/lib/wine/wine64
-"$wine" wineboot -i >/dev/null 2>&1 || true
-failures=0
-fail() { echo "FAILED: $*"; failures=$((failures + 1)); }
+source "$(dirname "$0")/wine_prefix.sh"
 
 # Each side works in a folder of its own with the same relative names.
 mkdir -p "$work/linux" "$work/windows"

@@ -9,13 +9,7 @@
 set -euo pipefail
 msi="$(realpath "$1")" cli="$(realpath "$2")" sample="$3" character="$4"
 top="$(cd "$(dirname "$0")/../.." && pwd)"
-work="$(mktemp -d)"
-trap '/usr/lib/wine/wineserver -k 2>/dev/null || true; rm -rf "$work"' EXIT
-export WINEPREFIX="$work/prefix" WINEDEBUG=-all
-wine=/usr/lib/wine/wine64
-"$wine" wineboot -i >/dev/null 2>&1 || true
-failures=0
-fail() { echo "FAILED: $*"; failures=$((failures + 1)); }
+source "$(dirname "$0")/wine_prefix.sh"
 installed="$WINEPREFIX/drive_c/Program Files/Velmorin"
 shortcuts() { find "$WINEPREFIX/drive_c" -path '*Start Menu/Programs/Velmorin.lnk'; }  # all users' or the installer's
 registry() { "$wine" reg query "$@" 2>/dev/null | tr -d '\r'; }
