@@ -25,30 +25,22 @@ const Atoms& AtomsOf() {
 
 Window Root() { return RootWindow(fl_display, fl_screen); }
 
-// The atoms of a window's property, or none.
-std::vector<Atom> AtomList(Window window, Atom property) {
-    Atom type = None;
+// The 32-bit values (atoms, windows) of a window's property of `type`, or none.
+std::vector<unsigned long> PropertyValues(Window window, Atom property, Atom type) {
+    Atom actualType = None;
     int format = 0;
     unsigned long count = 0, after = 0;
     unsigned char* data = nullptr;
-    std::vector<Atom> atoms;
-    if (XGetWindowProperty(fl_display, window, property, 0, 64, False, XA_ATOM, &type, &format, &count, &after,
+    std::vector<unsigned long> values;
+    if (XGetWindowProperty(fl_display, window, property, 0, 64, False, type, &actualType, &format, &count, &after,
                            &data) == Success && data && format == 32)
-        atoms.assign(reinterpret_cast<Atom*>(data), reinterpret_cast<Atom*>(data) + count);
+        values.assign(reinterpret_cast<unsigned long*>(data), reinterpret_cast<unsigned long*>(data) + count);
     if (data) XFree(data);
-    return atoms;
+    return values;
 }
 
-bool WindowManagerRunning() {
-    Atom type = None;
-    int format = 0;
-    unsigned long count = 0, after = 0;
-    unsigned char* data = nullptr;
-    const bool running = XGetWindowProperty(fl_display, Root(), AtomsOf().wmCheck, 0, 1, False, XA_WINDOW, &type,
-                                            &format, &count, &after, &data) == Success && count == 1;
-    if (data) XFree(data);
-    return running;
-}
+// EWMH: the root names the manager's own window.
+bool WindowManagerRunning() { return PropertyValues(Root(), AtomsOf().wmCheck, XA_WINDOW).size() == 1; }
 
 // An EWMH request about `frame`, sent to the root window as the standard says.
 void AskWindowManager(Fl_Window* frame, Atom message, long a, long b, long c, long d, long e) {
@@ -70,7 +62,7 @@ void AskMaximised(Fl_Window* frame, bool maximised) {
 
 DWORD StateOf(Window window) {
     const Atoms& atoms = AtomsOf();
-    const std::vector<Atom> state = AtomList(window, atoms.state);
+    const std::vector<unsigned long> state = PropertyValues(window, atoms.state, XA_ATOM);
     const auto has = [&](Atom atom) { return std::find(state.begin(), state.end(), atom) != state.end(); };
     return (has(atoms.maximisedVert) && has(atoms.maximisedHorz) ? WS_MAXIMIZE : 0) | (has(atoms.hidden) ? WS_MINIMIZE : 0);
 }
