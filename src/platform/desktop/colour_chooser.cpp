@@ -390,7 +390,6 @@ void RunColourChooser(Modal* modal) {
     chooser.window->position((Fl::w() - chooser.window->w()) / 2, (Fl::h() - chooser.window->h()) / 2);
     chooser.window->show();
     SetDialogHints(chooser.window, modal->owner);
-    TakeFocus(chooser.window);
     chooser.window->take_focus();
     LogShown(*modal);
     Fl::add_timeout(0.01, PumpCoreMessages);

@@ -72,7 +72,8 @@ void DispatchCoreMessages();  // the core's messages that are due, now, in a nes
 // Chooses the stand-in font for a dialog font and gives its base units.
 void MeasureDialogFont(const std::string& face, int points, int* x, int* y);
 void LogDialogFit(HWND dialog);  // for the window tests: each text against its room
-// A shown dialog window is a fixed-size dialog of its owner to the window manager.
+// A shown dialog window is a fixed-size dialog of its owner to the window
+// manager, and takes the keyboard.
 void SetDialogHints(Fl_Window* frame, HWND owner);
 void SyncDialog(HWND window);
 void SyncDialogControl(HWND window);

@@ -191,7 +191,6 @@ Fl_Window* ShowMessageWindow(Modal* modal) {
     focusCues = KeyboardWasLast();
     window->show();
     SetDialogHints(window, modal->owner);
-    TakeFocus(window);
     return window;
 }
 
@@ -306,7 +305,8 @@ const int kCaptionButtons = 2 * kCaptionHeight;
 }  // namespace
 
 // Tells the window manager what Windows' DS_MODALFRAME says: a dialog of its
-// owner, moved and closed but not resized, minimised or maximised.
+// owner, moved and closed but not resized, minimised or maximised; mapped
+// again, it takes the keyboard, as a new dialog does on Windows.
 void SetDialogHints(Fl_Window* frame, HWND owner) {
     Window xid = fl_xid(frame);
     if (!xid) return;
@@ -326,6 +326,7 @@ void SetDialogHints(Fl_Window* frame, HWND owner) {
     XWithdrawWindow(fl_display, xid, fl_screen);
     XMapWindow(fl_display, xid);
     XFlush(fl_display);
+    TakeFocus(frame);
 }
 
 namespace {
@@ -427,7 +428,6 @@ void SyncDialog(HWND window) {
         focusCues = KeyboardWasLast();
         desktop->frame->show();
         SetDialogHints(desktop->frame, window->modal ? window->modal->owner : nullptr);
-        TakeFocus(desktop->frame);
     }
 }
 
