@@ -134,18 +134,6 @@ PcxVerdict ReadPCX(const char* path, RgbImage* image) {
 
 int LoadPCX(const char* path, RgbImage* image) { return ReadPCX(path, image).refusal == kPcxAccepted; }
 
-PcxVerdict ReadPCXPalette(const char* path, unsigned char palette[kPaletteSize]) {
-    size_t length = 0;
-    unsigned char* bytes = ReadFileBytes(path, kLargestPcxFile, &length);
-    if (!bytes) return Verdict(kPcxUnreadable, 0);
-    RgbImage image{};
-    const PcxVerdict verdict = ParsePCX(bytes, length, &image);
-    if (verdict.refusal == kPcxAccepted) std::memcpy(palette, bytes + length - kPaletteSize, kPaletteSize);
-    std::free(image.pixels);
-    std::free(bytes);
-    return verdict;
-}
-
 std::vector<unsigned char> WritePCX(int32_t width, int32_t height, const unsigned char* indices,
                                    const unsigned char palette[kPaletteSize]) {
     std::vector<unsigned char> out(kHeaderSize, 0);

@@ -50,9 +50,6 @@ PcxVerdict ReadPCX(const char* path, RgbImage* image);
 // ReadPCX's answer as the viewer takes it: 1 with `image` filled, 0 on failure.
 int LoadPCX(const char* path, RgbImage* image);
 
-// The 256-colour palette of a file ReadPCX accepts: R, G, B for each entry.
-PcxVerdict ReadPCXPalette(const char* path, unsigned char palette[768]);
-
 // An 8-bit, one-plane PCX file of `width` x `height` palette indices, top row
 // first, run-length encoded, with its 256-colour palette after them.
 std::vector<unsigned char> WritePCX(int32_t width, int32_t height, const unsigned char* indices,
