@@ -241,14 +241,6 @@ std::vector<unsigned char> Downsample(const Canvas& canvas, int size) {
 
 namespace {
 
-// A skin for the thumbnail: nothing when it cannot be read or decoded, or
-// is larger than any PCX the decoder takes.
-bool ReadSkin(const std::string& path, RgbImage* skin) {
-    std::vector<unsigned char> bytes;
-    return !path.empty() && ReadInputFile(path, kLargestPcxFile, &bytes).empty() &&
-           ParsePCX(bytes.data(), bytes.size(), skin).refusal == kPcxAccepted;
-}
-
 // The model's first frame, skinned where a skin is found; "" with
 // `picture` filled, or why there is no picture.
 std::string ModelPicture(const std::string& modelPath, const std::vector<unsigned char>& bytes, int size,
@@ -266,7 +258,7 @@ std::string ModelPicture(const std::string& modelPath, const std::vector<unsigne
     ReleaseModel(&model);
     // A skin that is missing or refused leaves the model grey, not unthumbnailed.
     RgbImage skin{};
-    const bool textured = ReadSkin(*skinPath, &skin);
+    const bool textured = !skinPath->empty() && ReadPcxInput(*skinPath, &skin).refusal == kPcxAccepted;
     if (!textured) skinPath->clear();
     Canvas canvas;
     Draw(placed, textured ? &skin : nullptr, size, &canvas);
