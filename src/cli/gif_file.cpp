@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstdint>
+#include <cstdio>
 
 #include "colour_palette.h"
 
@@ -16,6 +17,12 @@ bool PutLooping(GifFileType* gif) {
     return EGifPutExtensionLeader(gif, APPLICATION_EXT_FUNC_CODE) == GIF_OK &&
            EGifPutExtensionBlock(gif, 11, application) == GIF_OK && EGifPutExtensionBlock(gif, 3, forever) == GIF_OK &&
            EGifPutExtensionTrailer(gif) == GIF_OK;
+}
+
+// giflib's output through the caller's stream, whose error flag keeps a failure.
+int PutBytes(GifFileType* gif, const GifByteType* bytes, int length) {
+    FILE* stream = static_cast<FILE*>(gif->UserData);
+    return int(std::fwrite(bytes, 1, size_t(length), stream));
 }
 
 bool PutFrame(GifFileType* gif, int width, int height, const GifFrame& frame, int delay,
@@ -47,10 +54,10 @@ bool PutFrame(GifFileType* gif, int width, int height, const GifFrame& frame, in
 
 }  // namespace
 
-bool WriteAnimatedGif(const std::string& path, int width, int height, const std::vector<GifFrame>& frames,
+bool WriteAnimatedGif(FILE* stream, int width, int height, const std::vector<GifFrame>& frames,
                       int delayCentiseconds, const std::vector<std::vector<unsigned char>>& opaque) {
     int error = 0;
-    GifFileType* gif = EGifOpenFileName(path.c_str(), false, &error);
+    GifFileType* gif = EGifOpen(stream, PutBytes, &error);
     if (!gif) return false;
     EGifSetGifVersion(gif, true);
     bool written = EGifPutScreenDesc(gif, width, height, 8, 0, nullptr) == GIF_OK && PutLooping(gif);
@@ -59,5 +66,5 @@ bool WriteAnimatedGif(const std::string& path, int width, int height, const std:
     const int reason = errno;
     const bool closed = EGifCloseFile(gif, &error) == GIF_OK;
     if (!written) errno = reason;
-    return written && closed;
+    return written && closed && !std::ferror(stream);
 }

@@ -2,23 +2,17 @@
 
 #include <windows.h>
 
-
 #include <GL/gl.h>
 
 #include <algorithm>
 #include <cerrno>
-#include <cfloat>
 #include <cmath>
-#include <cstdint>
-#include <cstdlib>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <vector>
 
-#include "../../res/resource.h"
 #include "animations.h"
 #include "check.h"
-#include "formats/md2.h"
 #include "formats/screenshot_files.h"
 #include "gif_file.h"
 #include "gltf_mesh.h"
@@ -27,21 +21,14 @@
 #include "output_files.h"
 #include "picture_kinds.h"
 #include "png_file.h"
-#include "skin_lookup.h"
-#include "headless/headless.h"
 #include "render/capture.h"
 #include "render/scene.h"
+#include "render_drawing.h"
+#include "skin_lookup.h"
 #include "state/viewer_state.h"
-
-using headless::Step;
 
 namespace {
 
-// Resizes that bring the drawing area to the size asked: the first learns
-// the frame, menu bar and bars around it, a second follows a menu bar that
-// took more rows in a narrow window.
-const int kSizingSteps = 3;
-const int kDragX = 192, kDragY = 200;
 // A sheet's bounds: a TGA file's sides, and 2^25 pixels (96 MiB of RGB,
 // enough for 198 frames at the viewer's size).
 const int64_t kLargestSheetSide = 65535;
@@ -116,12 +103,6 @@ std::vector<unsigned char> CaptureCutOut(int32_t frame, int* width, int* height,
     return onBlack;
 }
 
-// The frames' vertices as the viewer draws them, and their bounds.
-struct Bounds {
-    float low[3] = {FLT_MAX, FLT_MAX, FLT_MAX}, high[3] = {-FLT_MAX, -FLT_MAX, -FLT_MAX};
-    std::vector<float> points;  // x, y, z of each, finite
-};
-
 Bounds FrameBounds(const Md2Model& model, const std::vector<int32_t>& frames) {
     Bounds bounds;
     const GltfGeometry geometry = BuildGeometry(model);
@@ -137,6 +118,83 @@ Bounds FrameBounds(const Md2Model& model, const std::vector<int32_t>& frames) {
         }
     }
     return bounds;
+}
+
+// A PNG of bottom-first rows, with alpha when `opaque` is given.
+bool WritePng(FILE* stream, int width, int height, const std::vector<unsigned char>& rgb,
+              const std::vector<unsigned char>* opaque) {
+    const size_t pixels = size_t(width) * size_t(height), channels = opaque ? 4 : 3;
+    std::vector<unsigned char> topFirst(pixels * channels);
+    for (int y = 0; y < height; y++)
+        for (int x = 0; x < width; x++) {
+            const size_t from = size_t(height - 1 - y) * size_t(width) + size_t(x), to = size_t(y) * size_t(width) + size_t(x);
+            std::copy_n(&rgb[3 * from], 3, &topFirst[channels * to]);
+            if (opaque) topFirst[4 * to + 3] = (*opaque)[from];
+        }
+    const std::vector<unsigned char> png = opaque ? EncodePngWithAlpha(width, height, topFirst.data())
+                                                  : EncodePng(RgbImage{width, height, topFirst.data()});
+    return !png.empty() && std::fwrite(png.data(), 1, png.size(), stream) == png.size();
+}
+
+// Every frame in a grid, cells left to right, top to bottom (one frame: the
+// picture alone), as a BMP, TGA or PNG.
+bool WriteSheet(const RenderRequest& r, FILE* stream, const std::vector<int32_t>& frames) {
+    int width = 0, height = 0;
+    const int columns = std::max(r.sheetColumns, 1), rows = int((frames.size() + columns - 1) / columns);
+    std::vector<std::vector<unsigned char>> cells, masks(frames.size());
+    for (size_t f = 0; f < frames.size(); f++)
+        cells.push_back(r.transparent ? CaptureCutOut(frames[f], &width, &height, &masks[f])
+                                      : Capture(frames[f], &width, &height));
+    std::vector<unsigned char> sheet(size_t(width) * columns * height * rows * 3, 0);
+    std::vector<unsigned char> opaque(r.transparent ? sheet.size() / 3 : 0, 0);
+    for (size_t c = 0; c < cells.size(); c++) {
+        const int column = int(c) % columns, row = rows - 1 - int(c) / columns;  // the image's rows run bottom first
+        for (int y = 0; y < height; y++) {
+            const size_t at = (size_t(row) * height + y) * width * columns + size_t(column) * width;
+            std::copy_n(&cells[c][size_t(y) * width * 3], size_t(width) * 3, &sheet[at * 3]);
+            if (r.transparent) std::copy_n(&masks[c][size_t(y) * width], size_t(width), &opaque[at]);
+        }
+    }
+    const RgbImage image = {width * columns, height * rows, sheet.data()};
+    return IsPng(r.output)   ? WritePng(stream, image.width, image.height, sheet, r.transparent ? &opaque : nullptr)
+           : IsTga(r.output) ? WriteTGATo(stream, image)
+                             : WriteBMPTo(stream, image);
+}
+
+// Every frame in turn at the viewer's 10 frames a second, looping.
+bool WriteAnimation(const RenderRequest& r, FILE* stream, const std::vector<int32_t>& frames) {
+    int width = 0, height = 0;
+    std::vector<GifFrame> shown;
+    std::vector<std::vector<unsigned char>> masks;
+    for (int32_t frame : frames) {
+        std::vector<unsigned char> opaque;
+        const std::vector<unsigned char> bottomFirst =
+            r.transparent ? CaptureCutOut(frame, &width, &height, &opaque) : Capture(frame, &width, &height);
+        GifFrame topFirst(bottomFirst.size());
+        const size_t row = size_t(width) * 3;
+        for (int y = 0; y < height; y++)
+            std::copy_n(&bottomFirst[size_t(height - 1 - y) * row], row, &topFirst[size_t(y) * row]);
+        shown.push_back(std::move(topFirst));
+        if (r.transparent) {
+            masks.emplace_back(opaque.size());
+            for (int y = 0; y < height; y++)
+                std::copy_n(&opaque[size_t(height - 1 - y) * width], size_t(width), &masks.back()[size_t(y) * width]);
+        }
+    }
+    return WriteAnimatedGif(stream, width, height, shown, kGifFrameCentiseconds, masks);
+}
+
+}  // namespace
+
+std::string PlanRender(const RenderRequest& r, Md2Model* model, RenderPlan* plan) {
+    const Md2Verdict verdict = ReadMd2Input(r.model, model);
+    if (verdict.refusal != kMd2Accepted) return RefusalMessage(verdict.offset, Md2RefusalText(verdict.refusal));
+    std::string problem;
+    plan->frames = FramesOf(r, *model, &problem);
+    if (problem.empty()) problem = SheetTooLarge(r, plan->frames);
+    if (problem.empty() && r.fit) plan->bounds = FrameBounds(*model, plan->frames);
+    if (!problem.empty()) ReleaseModel(model);
+    return problem;
 }
 
 // --fit: the camera looks from where it was (after any orbit) at the middle
@@ -174,161 +232,15 @@ void FitCamera(const Bounds& b) {
                   float(middle[2] + toward[2] * distance)};
 }
 
-// A PNG of bottom-first rows, with alpha when `opaque` is given.
-bool WritePng(const std::string& path, int width, int height, const std::vector<unsigned char>& rgb,
-              const std::vector<unsigned char>* opaque) {
-    const size_t pixels = size_t(width) * size_t(height), channels = opaque ? 4 : 3;
-    std::vector<unsigned char> topFirst(pixels * channels);
-    for (int y = 0; y < height; y++)
-        for (int x = 0; x < width; x++) {
-            const size_t from = size_t(height - 1 - y) * size_t(width) + size_t(x), to = size_t(y) * size_t(width) + size_t(x);
-            std::copy_n(&rgb[3 * from], 3, &topFirst[channels * to]);
-            if (opaque) topFirst[4 * to + 3] = (*opaque)[from];
-        }
-    const std::vector<unsigned char> png = opaque ? EncodePngWithAlpha(width, height, topFirst.data())
-                                                  : EncodePng(RgbImage{width, height, topFirst.data()});
-    FILE* file = png.empty() ? nullptr : std::fopen(path.c_str(), "wb");
-    if (!file) return false;
-    const bool written = std::fwrite(png.data(), 1, png.size(), file) == png.size();
-    return std::fclose(file) == 0 && written;
-}
-
-// Every frame in a grid, cells left to right, top to bottom (one frame: the
-// picture alone), as a BMP, TGA or PNG.
-std::string WriteSheet(const RenderRequest& r, const std::string& writeTo, const std::vector<int32_t>& frames) {
-    int width = 0, height = 0;
-    const int columns = std::max(r.sheetColumns, 1), rows = int((frames.size() + columns - 1) / columns);
-    std::vector<std::vector<unsigned char>> cells, masks(frames.size());
-    for (size_t f = 0; f < frames.size(); f++)
-        cells.push_back(r.transparent ? CaptureCutOut(frames[f], &width, &height, &masks[f])
-                                      : Capture(frames[f], &width, &height));
-    std::vector<unsigned char> sheet(size_t(width) * columns * height * rows * 3, 0);
-    std::vector<unsigned char> opaque(r.transparent ? sheet.size() / 3 : 0, 0);
-    for (size_t c = 0; c < cells.size(); c++) {
-        const int column = int(c) % columns, row = rows - 1 - int(c) / columns;  // the image's rows run bottom first
-        for (int y = 0; y < height; y++) {
-            const size_t at = (size_t(row) * height + y) * width * columns + size_t(column) * width;
-            std::copy_n(&cells[c][size_t(y) * width * 3], size_t(width) * 3, &sheet[at * 3]);
-            if (r.transparent) std::copy_n(&masks[c][size_t(y) * width], size_t(width), &opaque[at]);
-        }
-    }
-    const RgbImage image = {width * columns, height * rows, sheet.data()};
+std::string WritePictures(const RenderRequest& r, const std::string& writeTo, const std::vector<int32_t>& frames) {
+    FILE* stream = OpenStagedStream(writeTo);
     errno = 0;
-    const bool written = IsPng(r.output)   ? WritePng(writeTo, image.width, image.height, sheet, r.transparent ? &opaque : nullptr)
-                         : IsTga(r.output) ? WriteTGA(writeTo.c_str(), image)
-                                           : WriteBMP(writeTo.c_str(), image);
+    bool written = stream && (IsGif(r.output) ? WriteAnimation(r, stream, frames) : WriteSheet(r, stream, frames));
+    const int reason = errno;
+    if (stream && std::fclose(stream) != 0 && written) written = false;
     if (written) return "";
-    return "cannot write " + r.output + ": " + (errno ? std::strerror(errno) : "the picture could not be written");
+    return "cannot write " + r.output + ": " + (reason ? std::strerror(reason) : "the picture could not be written");
 }
-
-// Every frame in turn at the viewer's 10 frames a second, looping.
-std::string WriteAnimation(const RenderRequest& r, const std::string& writeTo, const std::vector<int32_t>& frames) {
-    int width = 0, height = 0;
-    std::vector<GifFrame> shown;
-    std::vector<std::vector<unsigned char>> masks;
-    for (int32_t frame : frames) {
-        std::vector<unsigned char> opaque;
-        const std::vector<unsigned char> bottomFirst =
-            r.transparent ? CaptureCutOut(frame, &width, &height, &opaque) : Capture(frame, &width, &height);
-        GifFrame topFirst(bottomFirst.size());
-        const size_t row = size_t(width) * 3;
-        for (int y = 0; y < height; y++)
-            std::copy_n(&bottomFirst[size_t(height - 1 - y) * row], row, &topFirst[size_t(y) * row]);
-        shown.push_back(std::move(topFirst));
-        if (r.transparent) {
-            masks.emplace_back(opaque.size());
-            for (int y = 0; y < height; y++)
-                std::copy_n(&opaque[size_t(height - 1 - y) * width], size_t(width), &masks.back()[size_t(y) * width]);
-        }
-    }
-    errno = 0;
-    if (WriteAnimatedGif(writeTo, width, height, shown, kGifFrameCentiseconds, masks)) return "";
-    return "cannot write " + r.output + ": " + (errno ? std::strerror(errno) : "the GIF could not be written");
-}
-
-}  // namespace
-
-namespace {
-
-// Draws as the request asks and writes the picture to `writeTo`; messages name r.output.
-std::string RenderInViewer(const RenderRequest& r, const std::string& writeTo) {
-    headless::Reset();
-    viewer = ViewerState{};
-    std::string written;
-    Md2Model probe{};
-    const Md2Verdict verdict = ReadMD2(r.model.c_str(), &probe);
-    if (verdict.refusal != kMd2Accepted) return RefusalMessage(verdict.offset, Md2RefusalText(verdict.refusal));
-    std::string problem;
-    const std::vector<int32_t> frames = FramesOf(r, probe, &problem);
-    const Bounds bounds = r.fit && problem.empty() ? FrameBounds(probe, frames) : Bounds{};
-    ReleaseModel(&probe);
-    if (problem.empty()) problem = SheetTooLarge(r, frames);
-    if (!problem.empty()) return problem;
-
-    std::vector<Step> script;
-    for (int step = 0; step < kSizingSteps; step++)
-        script.push_back([&r] {
-            const DrawingArea area = MeasureDrawingArea();
-            RECT window;
-            GetWindowRect(viewer.hWnd, &window);
-            if (area.width != r.width || area.height != r.height)
-                headless::ResizeWindow(viewer.hWnd, window.right - window.left + r.width - area.width,
-                                       window.bottom - window.top + r.height - area.height);
-        });
-    script.push_back([&r, &written] {
-        const DrawingArea area = MeasureDrawingArea();
-        if (area.width != r.width || area.height != r.height)
-            written = "the drawing area came out " + std::to_string(area.width) + " x " + std::to_string(area.height);
-    });
-    if (r.background) {
-        headless::AnswerColor(RGB(r.backgroundRgb >> 16 & 0xFF, r.backgroundRgb >> 8 & 0xFF, r.backgroundRgb & 0xFF));
-        script.push_back(headless::PostCommand(&viewer.hWnd, IDM_BACKGROUND_COLOR));
-    }
-    headless::AnswerFile(r.model);
-    script.push_back(headless::PostCommand(&viewer.hWnd, IDM_OPEN_MODEL));
-    if (!r.gamma.empty()) {
-        headless::AnswerDialogText(IDC_GAMMA, r.gamma);
-        script.push_back(headless::PostCommand(&viewer.hWnd, IDM_GAMMA));
-    }
-    if (r.mipmapsOff) script.push_back(headless::PostCommand(&viewer.hWnd, IDM_MIPMAP));
-    if (!r.skin.empty()) {
-        headless::AnswerFile(r.skin);
-        script.push_back(headless::PostCommand(&viewer.hWnd, IDM_CHOOSE_SKIN));
-    }
-    if (r.mode == "wire") script.push_back(headless::PostCommand(&viewer.hWnd, IDM_WIREFRAME));
-    if (r.mode == "nearest") script.push_back(headless::PostCommand(&viewer.hWnd, IDM_TEXTURED_NEAREST));
-    if (r.mode == "linear") script.push_back(headless::PostCommand(&viewer.hWnd, IDM_TEXTURED_LINEAR));
-    for (int step = 0; step < std::abs(r.zoom); step++) script.push_back(headless::PostCommand(&viewer.hWnd, r.zoom > 0 ? IDM_ZOOM_IN : IDM_ZOOM_OUT));
-    if (r.orbitX || r.orbitY) headless::AddDrag(&script, &viewer.hWnd, MK_LBUTTON, kDragX, kDragY, r.orbitX, r.orbitY);
-    if (r.pan) headless::AddDrag(&script, &viewer.hWnd, MK_RBUTTON, kDragX, kDragY, 0, r.pan);
-
-    if (r.fit) script.push_back([&bounds] { FitCamera(bounds); });
-    if (r.sheetColumns == 0 && !IsGif(r.output) && !IsPng(r.output)) {
-        // One frame: stepped to as a user would, then the viewer's own screenshot.
-        script.push_back(headless::PostCommand(&viewer.hWnd, IDM_FIRST_FRAME));
-        for (int32_t f = 0; f < frames[0]; f++) script.push_back(headless::PostCommand(&viewer.hWnd, IDM_NEXT_FRAME));
-        headless::AnswerFile(writeTo, IsTga(r.output) ? 2 : 1);
-        script.push_back(headless::PostCommand(&viewer.hWnd, IDM_SCREENSHOT));
-    } else {
-        script.push_back([&r, &writeTo, &frames, &written] {
-            written = IsGif(r.output) ? WriteAnimation(r, writeTo, frames) : WriteSheet(r, writeTo, frames);
-        });
-    }
-    script.push_back(headless::PostClose(&viewer.hWnd));
-    headless::RunWinMain(script);
-    for (const std::string& p : headless::Problems()) written += (written.empty() ? "" : "; ") + p;
-    for (const headless::ShownModal& shown : headless::ShownModals())
-        if (shown.kind == headless::Shown::MessageBox) {
-            std::string text = shown.text;
-            for (size_t at; (at = text.find(writeTo)) != std::string::npos;) text.replace(at, writeTo.size(), r.output);
-            written += (written.empty() ? "" : "; ") + text;
-        }
-    if (viewer.model.loaded) ReleaseModel(&viewer.model);
-    headless::Reset();
-    return written;
-}
-
-}  // namespace
 
 // The viewer's file dialogs make each chosen file's folder the current one,
 // as on Windows: the request's paths are made absolute first, and the folder
@@ -346,7 +258,7 @@ std::string RenderModel(const RenderRequest& given) {
     const std::filesystem::path startFolder = std::filesystem::current_path();
     RenderRequest absolute = request;
     for (std::string* path : {&absolute.model, &absolute.skin, &absolute.output})
-        if (!path->empty()) *path = std::filesystem::absolute(*path).string();
+        if (!path->empty()) *path = std::filesystem::absolute(std::filesystem::u8path(*path)).u8string();
     StagedOutputs staged;
     std::string problem;
     const std::string staging = StageOutput(&staged, absolute.output, [&](const std::string& temporary) {

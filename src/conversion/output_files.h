@@ -7,6 +7,7 @@
 // On failure only the temporary files go. A file replaced keeps its
 // permission bits.
 
+#include <cstdio>
 #include <functional>
 #include <string>
 #include <vector>
@@ -25,6 +26,9 @@ std::string OutputRefusal(const std::string& path);
 // Returns "" or "cannot write PATH: REASON".
 std::string StageOutput(StagedOutputs* staged, const std::string& path,
                         const std::function<bool(const std::string& temporary)>& write);
+// A temporary file StageOutput made, opened as a stream that replaces its
+// content; the name goes through the system's own API, so any name works.
+FILE* OpenStagedStream(const std::string& temporary);
 // The same for bytes in memory, written through the descriptor that made the file.
 std::string StageBytes(StagedOutputs* staged, const std::string& path, const void* bytes, size_t size);
 

@@ -101,6 +101,8 @@ std::string StageOutput(StagedOutputs* staged, const std::string& path,
     return Failed(staged, path, errno);
 }
 
+FILE* OpenStagedStream(const std::string& temporary) { return std::fopen(temporary.c_str(), "wb"); }
+
 std::string StageBytes(StagedOutputs* staged, const std::string& path, const void* bytes, size_t size) {
     const int descriptor = CreateTemporary(staged, path, ModeFor(path));
     if (descriptor < 0) return Failed(staged, path, errno);

@@ -93,6 +93,8 @@ std::string StageOutput(StagedOutputs* staged, const std::string& path,
     return Failed(staged, path, GetLastError());
 }
 
+FILE* OpenStagedStream(const std::string& temporary) { return _wfopen(WidePath(temporary).c_str(), L"wb"); }
+
 std::string StageBytes(StagedOutputs* staged, const std::string& path, const void* bytes, size_t size) {
     const HANDLE file = CreateTemporary(staged, path);
     if (file == INVALID_HANDLE_VALUE) return Failed(staged, path, GetLastError());

@@ -10,6 +10,10 @@
 // behind then). They refuse an image whose size their header cannot hold.
 int WriteBMP(const char* path, RgbImage image);
 int WriteTGA(const char* path, RgbImage image);
+// The same files written to an open stream, which the caller closes: 1 when
+// the stream took every byte.
+int WriteBMPTo(FILE* stream, RgbImage image);
+int WriteTGATo(FILE* stream, RgbImage image);
 
 // Little-endian fields.
 void WriteWord(uint32_t value, FILE* stream);

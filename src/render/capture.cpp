@@ -83,8 +83,11 @@ void ChooseBackgroundColor() {
     request.lpCustColors = viewer.customColors;
     request.Flags = CC_FULLOPEN;
     if (!ChooseColorA(&request)) return;
-    const float toUnit = 0.003921569f;  // 1 / 255
-    glClearColor(GetRValue(request.rgbResult) * toUnit, GetGValue(request.rgbResult) * toUnit,
-                 GetBValue(request.rgbResult) * toUnit, 0);
+    UseBackgroundColor(request.rgbResult);
     RenderScene();
+}
+
+void UseBackgroundColor(COLORREF colour) {
+    const float toUnit = 0.003921569f;  // 1 / 255
+    glClearColor(GetRValue(colour) * toUnit, GetGValue(colour) * toUnit, GetBValue(colour) * toUnit, 0);
 }

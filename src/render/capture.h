@@ -1,5 +1,7 @@
 #pragma once
 
+#include <windows.h>
+
 // Saves the shown frame's drawing area as BMP or TGA, chosen in a save
 // dialog: 2 when refused or cancelled, 0 when it could not be saved, 1 done.
 int SaveScreenShot();
@@ -13,3 +15,5 @@ void ReadDrawingArea(const DrawingArea& area, unsigned char* pixels);
 
 // Lets the user pick the clear colour; redraws with it.
 void ChooseBackgroundColor();
+// Makes `colour` the clear colour from the next drawing on.
+void UseBackgroundColor(COLORREF colour);

@@ -76,16 +76,7 @@ void OnTimer() {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int) {
-    viewer.hInstance = hInstance;
-    viewer.timerId = 1;
-    viewer.gamma = 0.7f;
-    viewer.playing = 0;
-    viewer.eye = Vec3{100, 0, 0};
-    viewer.center = Vec3{0, 0, 0};
-    for (COLORREF& colour : viewer.customColors) colour = 0;
-    InitCommonControls();
-    viewer.model.loaded = 0;
-    viewer.model.textureLoaded = 0;
+    PrepareViewer(hInstance);
     CreateMainWindow();
     SetStatusText("Welcome!", 0);
     CheckMenuItem(viewer.hMenu, IDM_MIPMAP, MF_BYCOMMAND | MF_CHECKED);
@@ -102,7 +93,25 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int) {
     return 1;
 }
 
+void PrepareViewer(HINSTANCE hInstance) {
+    viewer.hInstance = hInstance;
+    viewer.timerId = 1;
+    viewer.gamma = 0.7f;
+    viewer.playing = 0;
+    viewer.eye = Vec3{100, 0, 0};
+    viewer.center = Vec3{0, 0, 0};
+    for (COLORREF& colour : viewer.customColors) colour = 0;
+    InitCommonControls();
+    viewer.model.loaded = 0;
+    viewer.model.textureLoaded = 0;
+}
+
 void CreateMainWindow() {
+    BuildMainWindow();
+    ShowWindow(viewer.hWnd, SW_SHOW);
+}
+
+void BuildMainWindow() {
     const int screenWidth = GetSystemMetrics(SM_CXSCREEN), screenHeight = GetSystemMetrics(SM_CYSCREEN);
     WNDCLASSA windowClass = {};
     windowClass.lpfnWndProc = WndProc;
@@ -120,7 +129,6 @@ void CreateMainWindow() {
     CreateStatusBar();
     CreateToolbar();
     ResizeGL();  // the viewport now leaves out the bars, as every later resize does
-    ShowWindow(viewer.hWnd, SW_SHOW);
 }
 
 LRESULT CALLBACK WndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {

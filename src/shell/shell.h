@@ -5,7 +5,12 @@
 #include "../formats/md2.h"
 
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine, int nShowCmd);
-void CreateMainWindow();
+// The state's first values and the common controls, before any window.
+void PrepareViewer(HINSTANCE hInstance);
+void CreateMainWindow();  // BuildMainWindow, then shown
+// The main window with its menu, bars and GL context, not shown: the
+// command line's render draws in it unseen.
+void BuildMainWindow();
 LRESULT CALLBACK WndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
 
 void HandleCommand(HWND hWnd, WPARAM wParam);
