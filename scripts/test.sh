@@ -51,7 +51,7 @@ unpacked="$(mktemp -d)"
 "$top/tests/x11/with_xvfb.sh" "$top/tests/windows/wine_smoke.sh" \
   "$(echo "$unpacked"/velmorin-*-windows-x64/velmorin.exe)" "$top/build/release/src/cli/velmorin-cli" \
   "$top/build/release/sample"
-"$top/tests/windows/msi_under_wine.sh" "$(echo "$top"/build/packages/velmorin-*-windows-x64.msi)" \
+"$top/tests/x11/with_xvfb.sh" "$top/tests/windows/msi_under_wine.sh" "$(echo "$top"/build/packages/velmorin-*-windows-x64.msi)" \
   "$top/build/release/src/cli/velmorin-cli" "$top/build/release/sample" "$top/tests/import/blender_character.glb"
 rm -rf "$unpacked"
 echo "== fuzzing"

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 
@@ -29,6 +30,7 @@
 
 namespace {
 
+const double kPi = 3.14159265358979323846;  // M_PI, which not every C library declares
 // A sheet's bounds: a TGA file's sides, and 2^25 pixels (96 MiB of RGB,
 // enough for 198 frames at the viewer's size).
 const int64_t kLargestSheetSide = 65535;
@@ -217,7 +219,7 @@ void FitCamera(const Bounds& b) {
     const double right[3] = {up[1] * toward[2] - up[2] * toward[1], up[2] * toward[0] - up[0] * toward[2],
                              up[0] * toward[1] - up[1] * toward[0]};
     // The viewer's 50-degree field of view upright, and as wide as the window's aspect makes it.
-    const double tanUp = std::tan(25 * M_PI / 180), tanAcross = tanUp * std::max(double(viewer.aspect), 1e-3);
+    const double tanUp = std::tan(25 * kPi / 180), tanAcross = tanUp * std::max(double(viewer.aspect), 1e-3);
     double distance = 0;
     for (size_t v = 0; v + 2 < b.points.size(); v += 3) {
         double p[3];
@@ -255,6 +257,13 @@ std::string RenderModel(const RenderRequest& given) {
     }
     const std::string overwrite = InputAsOutput({request.model, request.skin}, {request.output});
     if (!overwrite.empty()) return overwrite;
+    if (!request.skin.empty()) {  // refused here in words, as export refuses it, not by the viewer's message box
+        RgbImage image{};
+        const PcxVerdict verdict = ReadPcxInput(request.skin, &image);
+        std::free(image.pixels);
+        if (verdict.refusal != kPcxAccepted)
+            return request.skin + ": " + RefusalMessage(verdict.offset, PcxRefusalText(verdict.refusal));
+    }
     const std::filesystem::path startFolder = std::filesystem::current_path();
     RenderRequest absolute = request;
     for (std::string* path : {&absolute.model, &absolute.skin, &absolute.output})

@@ -398,6 +398,7 @@ TEST(CliFiles, ARunNeverLosesOrClobbersAFile) {
         {"export " + model + " -o " + at("device.glb"), 1},
         {"render " + model + " -o /dev/null", 1},
         {"render " + model + " -o " + at("folder.glb"), 1},
+        {"render " + model + " --skin " + model + " -o " + at("skin.bmp"), 1},  // a skin refused leaves no picture
         {"export " + model + skin + " -o " + at("kept.gltf"), 1},  // its .bin is a folder with a file in it
         {"export " + model + " -o /proc/velmorin.glb", 1},          // a folder no file can be made in
         {"export " + model + " -o " + at("missing/x.glb"), 1},
