@@ -1,9 +1,10 @@
 #pragma once
 
-// Pictures of a model as the viewer shows them: the program's own WinMain on
-// the headless backend, driven by the same commands, dialogs and mouse moves
-// a user would give it; written with the program's own BMP or TGA writer,
-// or captured from the same drawing as a PNG or an animated GIF.
+// Pictures of a model as the viewer shows them: the program's own code set up
+// as the commands, dialogs and mouse moves a user would give it leave it
+// (render_drawing.h), its drawing area captured as its screenshot does and
+// written as BMP or TGA with the program's own writer, or as a PNG, a sheet
+// or an animated GIF.
 
 #include <string>
 

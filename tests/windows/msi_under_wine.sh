@@ -5,7 +5,7 @@
 # thumbnail handler, loaded through COM as Explorer loads it, with its
 # thumbnails; a newer version replaces it; uninstalled, nothing is left.
 #
-#   msi_under_wine.sh VELMORIN.msi VELMORIN_CLI SAMPLE_DIR CHARACTER.glb
+#   msi_under_wine.sh VELMORIN.msi VELMORIN_CLI SAMPLE_DIR CHARACTER.glb   (on an X server: tests/x11/with_xvfb.sh)
 set -euo pipefail
 msi="$(realpath "$1")" cli="$(realpath "$2")" sample="$3" character="$4"
 top="$(cd "$(dirname "$0")/../.." && pwd)"
