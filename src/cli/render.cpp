@@ -235,11 +235,11 @@ void FitCamera(const Bounds& b) {
 }
 
 std::string WritePictures(const RenderRequest& r, const std::string& writeTo, const std::vector<int32_t>& frames) {
-    FILE* stream = OpenStagedStream(writeTo);
     errno = 0;
+    FILE* stream = OpenStagedStream(writeTo);
     bool written = stream && (IsGif(r.output) ? WriteAnimation(r, stream, frames) : WriteSheet(r, stream, frames));
-    const int reason = errno;
-    if (stream && std::fclose(stream) != 0 && written) written = false;
+    int reason = errno;
+    if (stream && std::fclose(stream) != 0 && written) written = false, reason = errno;  // the last bytes not flushed
     if (written) return "";
     return "cannot write " + r.output + ": " + (reason ? std::strerror(reason) : "the picture could not be written");
 }
