@@ -52,7 +52,8 @@ unpacked="$(mktemp -d)"
   "$(echo "$unpacked"/velmorin-*-windows-x64/velmorin.exe)" "$top/build/release/src/cli/velmorin-cli" \
   "$top/build/release/sample"
 "$top/tests/x11/with_xvfb.sh" "$top/tests/windows/msi_under_wine.sh" "$(echo "$top"/build/packages/velmorin-*-windows-x64.msi)" \
-  "$top/build/release/src/cli/velmorin-cli" "$top/build/release/sample" "$top/tests/import/blender_character.glb"
+  "$top/build/release/src/cli/velmorin-cli" "$top/build/release/sample" "$top/tests/import/blender_character.glb" \
+  "$(echo "$top"/build/packages/velmorin-*-windows-x86.msi)"
 rm -rf "$unpacked"
 echo "== fuzzing"
 "$top/scripts/fuzz.sh"

@@ -3,18 +3,21 @@
 # entry and .md2 type are where Windows keeps them; the installed
 # velmorin-cli.exe agrees with the Linux command (cli_under_wine.sh), and the
 # thumbnail handler, loaded through COM as Explorer loads it, with its
-# thumbnails; a newer version replaces it; uninstalled, nothing is left.
+# thumbnails; a newer version replaces it; uninstalled, nothing is left. The
+# 32-bit installer installs and uninstalls as cleanly (its programs are not
+# run: this machine runs no 32-bit code).
 #
-#   msi_under_wine.sh VELMORIN.msi VELMORIN_CLI SAMPLE_DIR CHARACTER.glb   (on an X server: tests/x11/with_xvfb.sh)
+#   msi_under_wine.sh VELMORIN-x64.msi VELMORIN_CLI SAMPLE_DIR CHARACTER.glb VELMORIN-x86.msi
+#   (on an X server: tests/x11/with_xvfb.sh)
 set -euo pipefail
-msi="$(realpath "$1")" cli="$(realpath "$2")" sample="$3" character="$4"
+msi="$(realpath "$1")" cli="$(realpath "$2")" sample="$3" character="$4" msi32="$(realpath "$5")"
 top="$(cd "$(dirname "$0")/../.." && pwd)"
 source "$(dirname "$0")/wine_prefix.sh"
 installed="$WINEPREFIX/drive_c/Program Files/Velmorin"
 shortcuts() { find "$WINEPREFIX/drive_c" -path '*Start Menu/Programs/Velmorin.lnk'; }  # all users' or the installer's
 registry() { "$wine" reg query "$@" 2>/dev/null | tr -d '\r'; }
-products() {  # the Velmorin entries of Add or Remove Programs, as their versions
-  registry 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s |
+products() {  # products [/reg:32]: the Velmorin entries of Add or Remove Programs, as their versions
+  registry 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s "$@" |
     awk '/^HKEY/ { name = ""; version = "" } /DisplayName/ { name = $NF } /DisplayVersion/ { version = $NF }
       /^$/ && name == "Velmorin" { print version; name = "" }'
 }
@@ -64,14 +67,30 @@ cp "$installed"/* "$work/newer/"
 "$wine" msiexec /i "$work/newer.msi" /qn || fail "msiexec /i of a newer version: exit $?"
 [ "$(products | tr '\n' ' ')" = "99.0.0 " ] || fail "after the upgrade the installed versions are: $(products | tr '\n' ' ')"
 
+nothing_left() {  # nothing_left FOLDER [/reg:32]: after an uninstall, no file, shortcut, key or entry
+  local folder="$1"; shift
+  [ ! -e "$folder" ] || fail "left after uninstalling: $(ls -A "$folder")"
+  [ -z "$(shortcuts)" ] || fail "the Start menu entry was left"
+  for key in 'HKLM\Software\Classes\.md2' 'HKLM\Software\Classes\Velmorin.md2' \
+    'HKLM\Software\Classes\CLSID\{7D3C9B52-4E1A-4F86-A2D7-93B5E0C18F64}' 'HKLM\Software\Classes\.pcx'; do
+    registry "$key" "$@" | grep -q . && fail "$key $* was left"
+  done
+  [ -z "$(products "$@")" ] || fail "still in Add or Remove Programs: $(products "$@" | tr '\n' ' ')"
+}
 "$wine" msiexec /x "$work/newer.msi" /qn || fail "msiexec /x: exit $?"
-[ ! -e "$installed" ] || fail "left after uninstalling: $(ls -A "$installed")"
-[ -z "$(shortcuts)" ] || fail "the Start menu entry was left"
-for key in 'HKLM\Software\Classes\.md2' 'HKLM\Software\Classes\Velmorin.md2' \
-  'HKLM\Software\Classes\CLSID\{7D3C9B52-4E1A-4F86-A2D7-93B5E0C18F64}' 'HKLM\Software\Classes\.pcx'; do
-  registry "$key" | grep -q . && fail "$key was left"
-done
-[ -z "$(products)" ] || fail "still in Add or Remove Programs: $(products | tr '\n' ' ')"
+nothing_left "$installed"
 
-[ "$failures" = 0 ] && echo "the installer installs, upgrades and uninstalls cleanly" && exit 0
+# The 32-bit installer: into Program Files (x86), the handler registered in
+# the registry's 32-bit view.
+installed="$WINEPREFIX/drive_c/Program Files (x86)/Velmorin"
+"$wine" msiexec /i "$msi32" /qn || fail "msiexec /i of the 32-bit installer: exit $?"
+for file in velmorin.exe velmorin-cli.exe velmorin-thumbnails.dll README.txt; do [ -s "$installed/$file" ] || fail "no 32-bit $file installed"; done
+[ -n "$(shortcuts)" ] || fail "no Start menu entry for the 32-bit installer"
+registry 'HKLM\Software\Classes\CLSID\{7D3C9B52-4E1A-4F86-A2D7-93B5E0C18F64}\InprocServer32' /reg:32 |
+  grep -q 'Program Files (x86)\\Velmorin\\velmorin-thumbnails.dll$' || fail "the 32-bit thumbnail handler is not registered"
+[ -n "$(products /reg:32)" ] || fail "the 32-bit installer is not in Add or Remove Programs"
+"$wine" msiexec /x "$msi32" /qn || fail "msiexec /x of the 32-bit installer: exit $?"
+nothing_left "$installed" /reg:32
+
+[ "$failures" = 0 ] && echo "the installers install, upgrade and uninstall cleanly" && exit 0
 exit 1
