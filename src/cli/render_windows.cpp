@@ -20,7 +20,6 @@
 
 namespace {
 
-const size_t kGammaTextLength = 19;  // what the Gamma dialog's OK reads of its box
 const LONG kLargestWindow = 32767;   // a picture may be larger than the screen
 
 WNDPROC viewerWindowProcedure = nullptr;
@@ -53,7 +52,7 @@ std::string SizeDrawingArea(int width, int height) {
     return "the drawing area came out " + std::to_string(area.width) + " x " + std::to_string(area.height);
 }
 
-void Command(int command) { SendMessageA(viewer.hWnd, WM_COMMAND, WPARAM(command), 0); }
+void SendCommand(int command) { SendMessageA(viewer.hWnd, WM_COMMAND, WPARAM(command), 0); }
 
 // The skin as the Open PCX Skin dialog's choice loads it.
 bool UseSkin(const std::string& path) {
@@ -75,15 +74,15 @@ std::string SetUpViewer(const RenderRequest& r, Md2Model* model, const Bounds& b
     SetRenderMode(RENDER_WIREFRAME);
     viewer.currentFrame = 0;
     if (!r.gamma.empty()) {
-        viewer.gamma = GammaFromText(r.gamma.substr(0, kGammaTextLength).c_str());
+        viewer.gamma = GammaFromText(r.gamma.substr(0, size_t(kGammaTextLength)).c_str());
         ReloadSkin();
     }
-    if (r.mipmapsOff) Command(IDM_MIPMAP);
+    if (r.mipmapsOff) SendCommand(IDM_MIPMAP);
     if (!r.skin.empty() && !UseSkin(r.skin)) return "Error loading texture";
-    if (r.mode == "wire") Command(IDM_WIREFRAME);
-    if (r.mode == "nearest") Command(IDM_TEXTURED_NEAREST);
-    if (r.mode == "linear") Command(IDM_TEXTURED_LINEAR);
-    for (int step = 0; step < std::abs(r.zoom); step++) Command(r.zoom > 0 ? IDM_ZOOM_IN : IDM_ZOOM_OUT);
+    if (r.mode == "wire") SendCommand(IDM_WIREFRAME);
+    if (r.mode == "nearest") SendCommand(IDM_TEXTURED_NEAREST);
+    if (r.mode == "linear") SendCommand(IDM_TEXTURED_LINEAR);
+    for (int step = 0; step < std::abs(r.zoom); step++) SendCommand(r.zoom > 0 ? IDM_ZOOM_IN : IDM_ZOOM_OUT);
     // A drag is one mouse move, and the camera takes the press point minus where the cursor went.
     if (r.orbitX || r.orbitY) viewer.eye = OrbitedEye(viewer.eye, -r.orbitX, -r.orbitY);
     if (r.pan) viewer.center.y = PannedHeight(viewer.center.y, -r.pan);

@@ -16,8 +16,6 @@
 
 namespace {
 
-const int kGammaTextLength = 19;
-
 bool IsDigit(char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; }
 
 }  // namespace

@@ -19,6 +19,7 @@ int ChooseSkin();                // 2 cancelled, 1 uploaded, 0 not decoded
 
 void ShowAboutDialog();
 INT_PTR CALLBACK AboutDlgProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM lParam);
+const int kGammaTextLength = 19;  // what the Gamma dialog's OK reads of its box
 void ShowGammaDialog();
 INT_PTR CALLBACK GammaDlgProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM lParam);
 
