@@ -20,7 +20,7 @@
 
 namespace {
 
-const LONG kLargestWindow = 32767;   // a picture may be larger than the screen
+const LONG kLargestWindow = 32767;  // the largest side Windows and X give a window
 
 WNDPROC viewerWindowProcedure = nullptr;
 
