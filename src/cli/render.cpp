@@ -199,6 +199,21 @@ std::string PlanRender(const RenderRequest& r, Md2Model* model, RenderPlan* plan
     return problem;
 }
 
+void ResizeTowardDrawingArea(int width, int height) {
+    const DrawingArea area = MeasureDrawingArea();
+    if (area.width == width && area.height == height) return;
+    RECT window;
+    GetWindowRect(viewer.hWnd, &window);
+    MoveWindow(viewer.hWnd, window.left, window.top, window.right - window.left + width - area.width,
+               window.bottom - window.top + height - area.height, TRUE);
+}
+
+std::string DrawingAreaProblem(int width, int height) {
+    const DrawingArea area = MeasureDrawingArea();
+    if (area.width == width && area.height == height) return "";
+    return "the drawing area came out " + std::to_string(area.width) + " x " + std::to_string(area.height);
+}
+
 // --fit: the camera looks from where it was (after any orbit) at the middle
 // of the bounds, from as near as shows every vertex, as a thumbnail frames
 // its model; never nearer than the viewer's near plane.

@@ -35,6 +35,12 @@ struct RenderPlan {
 // model then released).
 std::string PlanRender(const RenderRequest& r, Md2Model* model, RenderPlan* plan);
 
+// One of the resizes toward a drawing area of width x height: the viewer's
+// window grows or shrinks by the difference, where it stands.
+void ResizeTowardDrawingArea(int width, int height);
+// "" when the drawing area is width x height, else the size it came out.
+std::string DrawingAreaProblem(int width, int height);
+
 // --fit: the camera brought to the bounds, as a thumbnail frames its model.
 void FitCamera(const Bounds& b);
 

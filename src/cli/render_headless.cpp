@@ -7,7 +7,6 @@
 #include "../../res/resource.h"
 #include "headless/headless.h"
 #include "picture_kinds.h"
-#include "render/scene.h"
 #include "render_drawing.h"
 #include "state/viewer_state.h"
 
@@ -32,20 +31,8 @@ std::string RenderInViewer(const RenderRequest& r, const std::string& writeTo) {
     const Bounds& bounds = plan.bounds;
 
     std::vector<Step> script;
-    for (int step = 0; step < kSizingSteps; step++)
-        script.push_back([&r] {
-            const DrawingArea area = MeasureDrawingArea();
-            RECT window;
-            GetWindowRect(viewer.hWnd, &window);
-            if (area.width != r.width || area.height != r.height)
-                headless::ResizeWindow(viewer.hWnd, window.right - window.left + r.width - area.width,
-                                       window.bottom - window.top + r.height - area.height);
-        });
-    script.push_back([&r, &written] {
-        const DrawingArea area = MeasureDrawingArea();
-        if (area.width != r.width || area.height != r.height)
-            written = "the drawing area came out " + std::to_string(area.width) + " x " + std::to_string(area.height);
-    });
+    for (int step = 0; step < kSizingSteps; step++) script.push_back([&r] { ResizeTowardDrawingArea(r.width, r.height); });
+    script.push_back([&r, &written] { written = DrawingAreaProblem(r.width, r.height); });
     if (r.background) {
         headless::AnswerColor(RGB(r.backgroundRgb >> 16 & 0xFF, r.backgroundRgb >> 8 & 0xFF, r.backgroundRgb & 0xFF));
         script.push_back(headless::PostCommand(&viewer.hWnd, IDM_BACKGROUND_COLOR));

@@ -40,16 +40,8 @@ LRESULT CALLBACK AnySizeWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM l
 std::string SizeDrawingArea(int width, int height) {
     viewerWindowProcedure = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrA(viewer.hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(AnySizeWndProc)));
-    DrawingArea area = MeasureDrawingArea();
-    for (int step = 0; step < kSizingSteps && (area.width != width || area.height != height); step++) {
-        RECT window;
-        GetWindowRect(viewer.hWnd, &window);
-        SetWindowPos(viewer.hWnd, nullptr, 0, 0, window.right - window.left + width - area.width,
-                     window.bottom - window.top + height - area.height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-        area = MeasureDrawingArea();
-    }
-    if (area.width == width && area.height == height) return "";
-    return "the drawing area came out " + std::to_string(area.width) + " x " + std::to_string(area.height);
+    for (int step = 0; step < kSizingSteps; step++) ResizeTowardDrawingArea(width, height);
+    return DrawingAreaProblem(width, height);
 }
 
 void SendCommand(int command) { SendMessageA(viewer.hWnd, WM_COMMAND, WPARAM(command), 0); }
