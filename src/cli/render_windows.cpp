@@ -4,9 +4,8 @@
 // commands are sent as the menu sends them; a drag is the camera's own step.
 #include <windows.h>
 
-#include <algorithm>
 #include <cstdlib>
-#include <cstring>
+#include <utility>
 
 #include "../../res/resource.h"
 #include "input_files.h"
@@ -50,11 +49,7 @@ void SendCommand(int command) { SendMessageA(viewer.hWnd, WM_COMMAND, WPARAM(com
 bool UseSkin(const std::string& path) {
     RgbImage image{};
     if (ReadPcxInput(path, &image).refusal != kPcxAccepted) return false;
-    UploadSkin(image);
-    const size_t kept = std::min(path.size(), sizeof viewer.model.skinPath - 1);
-    std::memcpy(viewer.model.skinPath, path.data(), kept);
-    viewer.model.skinPath[kept] = '\0';
-    std::free(image.pixels);
+    TakeSkin(path.c_str(), image);
     SetRenderMode(RENDER_NEAREST);
     return true;
 }

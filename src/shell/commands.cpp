@@ -2,8 +2,8 @@
 // that choose files.
 #include <windows.h>
 
+#include <cstdio>
 #include <cstdlib>
-#include <cstring>
 
 #include "../../res/resource.h"
 #include "../formats/md2.h"
@@ -97,10 +97,14 @@ int ChooseSkin() {
     if (!AskForFile("PCX (*.pcx)\0*.pcx\0", "Open PCX Skin", path)) return kFlowCancelled;
     RgbImage image;
     if (!LoadPCX(path, &image)) return kFlowFailed;
-    UploadSkin(image);
-    std::memcpy(viewer.model.skinPath, path, std::strlen(path) + 1);
-    std::free(image.pixels);
+    TakeSkin(path, image);
     return kFlowSucceeded;
+}
+
+void TakeSkin(const char* path, RgbImage image) {
+    UploadSkin(image);
+    std::snprintf(viewer.model.skinPath, sizeof viewer.model.skinPath, "%s", path);
+    std::free(image.pixels);
 }
 
 void HandleCommand(HWND, WPARAM wParam) {

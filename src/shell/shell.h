@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "../formats/md2.h"
+#include "../formats/rgb_image.h"
 
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE hPrevInstance, LPSTR lpCmdLine, int nShowCmd);
 // The state's first values and the common controls, before any window.
@@ -16,6 +17,9 @@ LRESULT CALLBACK WndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
 void HandleCommand(HWND hWnd, WPARAM wParam);
 int OpenModel(Md2Model* model);  // 2 cancelled, 1 loaded, 0 failed
 int ChooseSkin();                // 2 cancelled, 1 uploaded, 0 not decoded
+// A decoded skin uploaded as the one texture, its path kept for reloads;
+// the pixels are freed.
+void TakeSkin(const char* path, RgbImage image);
 
 void ShowAboutDialog();
 INT_PTR CALLBACK AboutDlgProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM lParam);
